@@ -1,0 +1,10 @@
+#pragma once
+
+#include "FormsCollection.h"
+
+namespace common {
+
+// Unloads every loaded window, the most recently loaded first.
+void UnloadAllForms(FormsCollection& forms = FormsCollection::program());
+
+}  // namespace common

@@ -1,0 +1,70 @@
+#include "RunTimeError.h"
+
+#include <cerrno>
+
+namespace platform {
+
+RunTimeError::RunTimeError(int number, std::string source, std::string description)
+    : std::runtime_error(description),
+      number_(number),
+      source_(std::move(source)),
+      description_(std::move(description)) {}
+
+RunTimeError RunTimeError::standard(int number, std::string source) {
+  return RunTimeError(number, std::move(source), StandardDescription(number));
+}
+
+RunTimeError RunTimeError::fromErrno(int errnoValue, std::string source, std::string description) {
+  const int number = ErrorNumberFromErrno(errnoValue);
+  if (description.empty()) description = StandardDescription(number);
+  return RunTimeError(number, std::move(source), std::move(description));
+}
+
+std::string StandardDescription(int number) {
+  switch (number) {
+    case kInvalidProcedureCall: return "Invalid procedure call or argument";
+    case kOverflow: return "Overflow";
+    case kOutOfMemory: return "Out of memory";
+    case kSubscriptOutOfRange: return "Subscript out of range";
+    case kBadFileName: return "Bad file name or number";
+    case kFileNotFound: return "File not found";
+    case kDeviceIoError: return "Device I/O error";
+    case kFileAlreadyExists: return "File already exists";
+    case kDiskFull: return "Disk full";
+    case kTooManyFiles: return "Too many files";
+    case kPermissionDenied: return "Permission denied";
+    case kPathFileAccessError: return "Path/File access error";
+    case kPathNotFound: return "Path not found";
+    case kInvalidPicture: return "Invalid picture";
+    default: return "Application-defined or object-defined error";
+  }
+}
+
+int ErrorNumberFromErrno(int errnoValue) {
+  switch (errnoValue) {
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EBUSY:
+    case ETXTBSY: return kPathFileAccessError;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG: return kDiskFull;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: return kBadFileName;
+    case EMFILE:
+    case ENFILE: return kTooManyFiles;
+    case EEXIST: return kFileAlreadyExists;
+    case ENOMEM: return kOutOfMemory;
+    case EIO:
+    default: return kDeviceIoError;
+  }
+}
+
+}  // namespace platform
