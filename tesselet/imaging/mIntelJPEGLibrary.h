@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class cDIBSection;
+class JpegLibrary;
+
+namespace mIntelJPEGLibrary {
+
+// Writes the buffer's picture to a JPEG file at the quality (1 to 100),
+// reading the pixel memory in place. An existing file at the path is
+// replaced only once the new one is complete, and keeps its times and
+// permissions. True when written; failures raise run-time error 26001
+// (source "tesselet.mIntelJPEGLibrary") or the file system's error.
+bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality);
+
+// The same through a given library (tests hand in one that fails).
+bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality,
+                   JpegLibrary& library);
+
+}  // namespace mIntelJPEGLibrary
