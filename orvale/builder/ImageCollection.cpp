@@ -1,0 +1,88 @@
+#include "ImageCollection.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "PictureListText.h"
+#include "RunTimeError.h"
+
+namespace orvale {
+
+namespace {
+
+const char* const kSource = "Orvale";
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+platform::RunTimeError FolderError(int errnoValue) {
+  // A missing folder, or a path through something that is not a folder, is
+  // "path not found" whatever errno calls it.
+  if (errnoValue == ENOENT || errnoValue == ENOTDIR)
+    return platform::RunTimeError::standard(platform::kPathNotFound, kSource);
+  return platform::RunTimeError::fromErrno(errnoValue, kSource);
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+std::string OpenScanFolder(const std::string& folderPath) {
+  if (folderPath.empty() || folderPath.find('\0') != std::string::npos)
+    throw platform::RunTimeError::standard(platform::kPathNotFound, kSource);
+  struct stat info {};
+  if (stat(folderPath.c_str(), &info) != 0) throw FolderError(errno);
+  if (!S_ISDIR(info.st_mode)) throw platform::RunTimeError::standard(platform::kPathNotFound, kSource);
+  DirHandle probe(opendir(folderPath.c_str()));
+  if (!probe) throw FolderError(errno);
+
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(folderPath, error);
+  if (error) throw platform::RunTimeError::fromErrno(error.value(), kSource);
+  std::string text = full.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  if (text != "/") text += '/';
+  return text;
+}
+
+std::vector<FileRow> ListFolderFiles(const std::string& folder) {
+  DirHandle dir(opendir(folder.c_str()));
+  if (!dir) throw FolderError(errno);
+  const int dirFd = dirfd(dir.get());
+  std::vector<FileRow> rows;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    if (!entry) {
+      if (errno != 0) throw platform::RunTimeError::fromErrno(errno, kSource);
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    // A link counts as what it points to; a dangling one as the link itself.
+    if (fstatat(dirFd, entry->d_name, &info, 0) != 0 &&
+        fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+      continue;  // vanished while listing
+    if (S_ISDIR(info.st_mode)) continue;
+    rows.push_back({ToPageText(name), std::int64_t(info.st_mtim.tv_sec)});
+  }
+  return rows;
+}
+
+bool IsPictureName(const std::string& name, bool includeBmpGifTif) {
+  if (name.size() < 3) return false;
+  std::string last(name.end() - 3, name.end());
+  for (char& c : last) c = UpperAscii(c);
+  if (last == "JPG" || last == "PEG") return true;
+  return includeBmpGifTif && (last == "BMP" || last == "GIF" || last == "TIF");
+}
+
+}  // namespace orvale

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvale {
+
+// A file name as page text: valid UTF-8 passes unchanged, each byte that is
+// not part of a valid UTF-8 sequence becomes "?".
+std::string ToPageText(const std::string& name);
+
+// The name as the inside of a double-quoted script string: quotes,
+// backslashes, control characters, line and paragraph separators, "</" and
+// "<!" are escaped, so no name can end the string or the script. Ordinary
+// names come out unchanged.
+std::string ScriptStringContent(const std::string& name);
+
+// The list the page carries between its templates: for each name a line end,
+// the quoted name and a comma. The caller leaves off the final comma.
+std::string PictureListText(const std::vector<std::string>& names);
+
+}  // namespace orvale

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "PageFile.h"
+
+namespace orvale {
+
+// Copies a template into the page line by line, each line followed by a
+// carriage return and a line feed. A line ends at a carriage return (a line
+// feed right after it belongs to the same line end); a lone line feed is
+// ordinary content. The last line is copied even without a line end, and an
+// empty template adds nothing. Raises the run-time error for a template that
+// cannot be read (53 when it does not exist).
+void CopyTemplateLines(const std::string& templatePath, PageFile& page);
+
+}  // namespace orvale
