@@ -40,6 +40,14 @@ class DibBitmap {
   // overflow error (6) when the stride or the size overflows 32 bits.
   static std::unique_ptr<DibBitmap> Create(std::int32_t width, std::int32_t height);
 
+  // Only Create makes bitmaps; the tag keeps the constructor to it.
+  class CreateTag {
+    friend class DibBitmap;
+    CreateTag() = default;
+  };
+  DibBitmap(CreateTag, std::int32_t width, std::int32_t height, std::int32_t stride,
+            std::unique_ptr<std::uint8_t[]> bits);
+
   DibBitmap(const DibBitmap&) = delete;
   DibBitmap& operator=(const DibBitmap&) = delete;
 
@@ -51,9 +59,6 @@ class DibBitmap {
   const std::uint8_t* Bits() const { return bits_.get(); }
 
  private:
-  DibBitmap(std::int32_t width, std::int32_t height, std::int32_t stride,
-            std::unique_ptr<std::uint8_t[]> bits);
-
   std::int32_t width_;
   std::int32_t height_;
   std::int32_t stride_;

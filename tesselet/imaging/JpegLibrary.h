@@ -19,11 +19,28 @@ struct JpegProperties {
   void* handle = nullptr;  // what the library holds for this record
 };
 
-// Our JPEG library: three calls with numeric results, 0 for success.
+// Our JPEG library: three calls with numeric results, 0 for success and a
+// negative code for each kind of failure. The encoder is libjpeg-turbo's.
 class JpegLibrary {
  public:
-  static constexpr std::int32_t kWriteWholeImageToFile = 8;
-  static constexpr std::int32_t kColourBGR = 4;
+  static constexpr std::int32_t kWriteWholeImageToFile = 8;  // Write's one mode
+  static constexpr std::int32_t kColourBGR = 4;  // 3 bytes per pixel: blue, green, red
+
+  static constexpr std::int32_t kOk = 0;
+  static constexpr std::int32_t kEncoderUnavailable = -2;  // no encoder for the record
+  static constexpr std::int32_t kUnsupportedPixels = -4;  // not 3-channel blue-green-red
+  static constexpr std::int32_t kMemoryError = -5;
+  static constexpr std::int32_t kInvalidProperties = -8;  // no pixels, bad size or quality
+  static constexpr std::int32_t kFileCloseError = -9;
+  static constexpr std::int32_t kInvalidFileName = -10;  // the file cannot be created
+  static constexpr std::int32_t kFileWriteError = -11;
+  static constexpr std::int32_t kUnsupportedMode = -12;
+  static constexpr std::int32_t kEncodeFailed = -14;
+
+  // Init: fills the record with the defaults (3-channel blue-green-red input,
+  // quality 75) and readies an encoder. Write: encodes the record's picture
+  // and writes it to JPGFile, creating the file, never replacing one (a
+  // failure leaves no partial file). Free: releases what Init readied.
 
   virtual ~JpegLibrary() = default;
   virtual std::int32_t Init(JpegProperties& properties);
