@@ -39,10 +39,15 @@ class TempFolder {
   std::filesystem::path write(const std::string& name, const std::string& bytes) const {
     const auto file = path_ / name;
     std::filesystem::create_directories(file.parent_path());
+    write_to(file, bytes);
+    return file;
+  }
+
+  static void write_to(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.flush();
     if (!out) throw std::runtime_error("cannot write " + file.string());
-    return file;
   }
 
   static std::string read(const std::filesystem::path& file) {

@@ -1,0 +1,146 @@
+#include <sys/stat.h>
+
+#include "ImageCollection.h"
+#include "ScanFolderFixture.h"
+
+using Message = platform::RecordingHostServices::Message;
+
+TEST_F(ScanFolderTest, ThreePicturesMakeTheSevenLinePage) {
+  for (auto name : {"c.jpg", "a.jpg", "b.jpg", "notes.txt"}) photos.write(name, "x");
+  std::filesystem::create_directory(photos.path() / "sub");
+  photos.write("sub/inner.jpg", "x");
+  build();
+  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"a.jpg\",\r\n\"b.jpg\",\r\n\"c.jpg\"T1\r\nT2\r\n");
+  EXPECT_TRUE(state.PageWritten);
+  EXPECT_EQ(state.CurrentFolder, photos.withSlash());
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(otherFiles({"a.jpg", "b.jpg", "c.jpg", "notes.txt", "sub", "Index.htm"}).empty());
+}
+
+TEST_F(ScanFolderTest, OnePictureHasNoComma) {
+  photos.write(".hidden.JPG", "x");
+  build();
+  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\".hidden.JPG\"T1\r\nT2\r\n");
+}
+
+TEST_F(ScanFolderTest, DateOrderIsOldestFirst) {
+  const struct {
+    const char* name;
+    int secondsAgo;
+  } files[] = {{"new.jpg", 10}, {"old.jpg", 1000}, {"mid.jpg", 100}};
+  for (const auto& f : files) {
+    const auto path = photos.write(f.name, "x");
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                               std::chrono::seconds(f.secondsAgo));
+  }
+  options.alphabetically = false;
+  build();
+  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"old.jpg\",\r\n\"mid.jpg\",\r\n\"new.jpg\"T1\r\nT2\r\n");
+}
+
+TEST_F(ScanFolderTest, TemplateLinesEndInCarriageReturnAndLineFeed) {
+  const struct {
+    const char* rule;
+    std::string head;
+    std::string pageStart;
+  } rows[] = {
+      {"CR LF lines copied", "A\r\nB\r\n", "A\r\nB\r\n"},
+      {"last line without a line end", "A\r\nB", "A\r\nB\r\n"},
+      {"line-feed-only lines are one line", "A\nB\n", "A\nB\n\r\n"},
+      {"a lone CR ends a line", "A\rB\r", "A\r\nB\r\n"},
+      {"an LF after CR LF is content", "A\r\n\nB", "A\r\n\nB\r\n"},
+      {"blank lines stay", "\r\n\r\nA", "\r\n\r\nA\r\n"},
+      {"empty template adds nothing", "", ""},
+  };
+  photos.write("a.jpg", "x");
+  host.answers.assign(std::size(rows), true);
+  for (const auto& row : rows) {
+    program.write("FirstPart.txt", row.head);
+    build();
+    EXPECT_EQ(page(), row.pageStart + "\r\n\"a.jpg\"T1\r\nT2\r\n") << row.rule;
+  }
+}
+
+TEST_F(ScanFolderTest, HostileNamesCannotBreakTheList) {
+  photos.write("x\"];alert(1);x.jpg", "x");
+  photos.write("a\\b<!--<script>.jpg", "x");
+  photos.write("new\nline.jpg", "x");
+  build();
+  EXPECT_EQ(page(),
+            "H1\r\nH2\r\n\r\n\"a\\\\b\\u003C!--<script>.jpg\",\r\n\"new\\nline.jpg\",\r\n"
+            "\"x\\\"];alert(1);x.jpg\"T1\r\nT2\r\n");
+}
+
+TEST_F(ScanFolderTest, NoPicturesWritesNothingButSetsTheFolder) {
+  const struct {
+    const char* rule;
+    std::vector<std::string> files;
+    bool allTypes;
+  } rows[] = {
+      {"empty folder", {}, false},
+      {"only other types while JPEG only", {"a.bmp", "b.GIF", "c.tif", "d.png"}, false},
+      {"pictures only in a sub-folder", {"sub/a.jpg"}, true},
+  };
+  for (const auto& row : rows) {
+    TempFolder folder;
+    for (const auto& name : row.files) folder.write(name, "x");
+    options.bmpGifTif = row.allTypes;
+    host.messages.clear();
+    build(folder.path().string());
+    EXPECT_EQ(host.messages, (std::vector<Message>{{"No JPG's were found", "Orvale"}})) << row.rule;
+    EXPECT_EQ(state.CurrentFolder, folder.withSlash()) << row.rule;
+    EXPECT_FALSE(state.PageWritten) << row.rule;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Index.htm")) << row.rule;
+  }
+}
+
+TEST_F(ScanFolderTest, OtherTypesCountWhenAsked) {
+  for (auto name : {"a.bmp", "b.GIF", "c.tif", "d.jpeg", "e.tiff"}) photos.write(name, "x");
+  options.bmpGifTif = true;
+  build();
+  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"a.bmp\",\r\n\"b.GIF\",\r\n\"c.tif\",\r\n\"d.jpeg\"T1\r\nT2\r\n");
+}
+
+TEST_F(ScanFolderTest, PageNameAndTailTextAreTakenAsGiven) {
+  photos.write("a.jpg", "x");
+  program.write("Other.txt", "O1\r\n");
+  TempFolder elsewhere;
+  const auto absoluteTail = elsewhere.write("Abs.txt", "X1\r\n");
+  const struct {
+    const char* rule;
+    std::string tail;
+    std::string ending;
+  } rows[] = {
+      {"relative to the program folder", "./Other.txt", "\"a.jpg\"O1\r\n"},
+      {"without ./", "Other.txt", "\"a.jpg\"O1\r\n"},
+      {"an absolute path names the file itself", absoluteTail.string(), "\"a.jpg\"X1\r\n"},
+  };
+  state.PageFileName = "Show.htm";
+  for (const auto& row : rows) {
+    options.lastPart = row.tail;
+    host.answers = {true};
+    build();
+    EXPECT_EQ(page("Show.htm"), "H1\r\nH2\r\n\r\n" + row.ending) << row.rule;
+  }
+  EXPECT_EQ(host.questions.at(0), (Message{"Show.htm already exists.  OK to replace?", "File already exists"}));
+  EXPECT_FALSE(std::filesystem::exists(photos.path() / "Index.htm"));
+}
+
+TEST_F(ScanFolderTest, HeadTemplateNameIgnoresLetterCase) {
+  std::filesystem::remove(program.path() / "FirstPart.txt");
+  program.write("firstpart.TXT", "lower\r\n");
+  photos.write("a.jpg", "x");
+  build();
+  EXPECT_EQ(page(), "lower\r\n\r\n\"a.jpg\"T1\r\nT2\r\n");
+}
+
+TEST(OpenScanFolder, FolderTextEndsInOneSlash) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.path() / "b");
+  const std::string base = folder.path().string();
+  EXPECT_EQ(orvale::OpenScanFolder("/"), "/");
+  EXPECT_EQ(orvale::OpenScanFolder("//"), "/");
+  EXPECT_EQ(orvale::OpenScanFolder(base), base + "/");
+  EXPECT_EQ(orvale::OpenScanFolder(base + "///"), base + "/");
+  EXPECT_EQ(orvale::OpenScanFolder(base + "/b/../b/."), base + "/b/");
+}
