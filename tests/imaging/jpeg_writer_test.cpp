@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <fstream>
+#include <vector>
+
+#include "JpegLibrary.h"
+#include "RunTimeError.h"
+#include "TempFolder.h"
+#include "Unprivileged.h"
+#include "cDIBSection.h"
+#include "mIntelJPEGLibrary.h"
+
+using mIntelJPEGLibrary::SaveDibAsJpeg;
+
+namespace {
+
+// A smooth picture: gentle gradients in each channel, different per channel.
+std::unique_ptr<cDIBSection> SmoothPicture(int width, int height) {
+  auto dib = std::make_unique<cDIBSection>();
+  EXPECT_TRUE(dib->Create(width, height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int red = 40 + 160 * x / width;
+      const int green = 30 + 180 * y / height;
+      const int blue = 100 + 60 * (x + y) / (width + height);
+      dib->hdc()->SetPixel(x, y, std::uint32_t(red | green << 8 | blue << 16));
+    }
+  }
+  return dib;
+}
+
+struct Decoded {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> bgr;  // top row first, no padding
+};
+
+Decoded Decode(const std::filesystem::path& file) {
+  const std::string bytes = TempFolder::read(file);
+  Decoded decoded;
+  tjhandle handle = tjInitDecompress();
+  int subsampling = 0, colourspace = 0;
+  auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (tjDecompressHeader3(handle, data, bytes.size(), &decoded.width, &decoded.height,
+                          &subsampling, &colourspace) == 0) {
+    decoded.bgr.resize(std::size_t(decoded.width) * decoded.height * 3);
+    if (tjDecompress2(handle, data, bytes.size(), decoded.bgr.data(), decoded.width, 0,
+                      decoded.height, TJPF_BGR, TJFLAG_ACCURATEDCT) != 0) {
+      decoded.width = decoded.height = 0;
+    }
+  }
+  tjDestroy(handle);
+  return decoded;
+}
+
+// Peak signal-to-noise ratio of the decoded file against the buffer, with
+// the file's top row matched to the buffer's last memory row.
+double PsnrAgainst(const cDIBSection& dib, const Decoded& decoded) {
+  double squared = 0;
+  for (int y = 0; y < dib.Height(); ++y) {
+    const std::uint8_t* memoryRow =
+        dib.DIBSectionBitsPtr() + (dib.Height() - 1 - y) * dib.BytesPerScanLine();
+    for (int byte = 0; byte < dib.Width() * 3; ++byte) {
+      const double difference =
+          double(memoryRow[byte]) - decoded.bgr[std::size_t(y) * dib.Width() * 3 + byte];
+      squared += difference * difference;
+    }
+  }
+  const double meanSquared = squared / (double(dib.Width()) * dib.Height() * 3);
+  return meanSquared == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / meanSquared);
+}
+
+// Passes every call on to the real library and remembers what it was given.
+class RecordingLibrary : public JpegLibrary {
+ public:
+  std::int32_t initResult = 0, writeResult = 0;
+  JpegProperties written;
+  int frees = 0;
+
+  std::int32_t Init(JpegProperties& properties) override {
+    return initResult != 0 ? initResult : JpegLibrary::Init(properties);
+  }
+  std::int32_t Write(JpegProperties& properties, std::int32_t mode) override {
+    written = properties;
+    EXPECT_EQ(mode, 8);
+    return writeResult != 0 ? writeResult : JpegLibrary::Write(properties, mode);
+  }
+  std::int32_t Free(JpegProperties& properties) override {
+    ++frees;
+    return JpegLibrary::Free(properties);
+  }
+};
+
+void ExpectJpegError(const std::function<void()>& action, const std::string& description) {
+  try {
+    action();
+    ADD_FAILURE() << "expected error 26001: " << description;
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), 26001);
+    EXPECT_EQ(error.source(), "tesselet.mIntelJPEGLibrary");
+    EXPECT_EQ(error.description(), description);
+  }
+}
+
+struct stat StatOf(const std::filesystem::path& file) {
+  struct stat status {};
+  EXPECT_EQ(::stat(file.c_str(), &status), 0) << file;
+  return status;
+}
+
+}  // namespace
+
+TEST(JpegWriter, WritesTheBufferUprightAtItsOwnSize) {
+  TempFolder folder;
+  for (const int width : {5, 4, 37, 50}) {
+    const auto dib = SmoothPicture(width, 38);
+    // Garbage in the padding must not reach the picture.
+    for (int row = 0; row < dib->Height(); ++row) {
+      for (int byte = width * 3; byte < dib->BytesPerScanLine(); ++byte) {
+        dib->DIBSectionBitsPtr()[row * dib->BytesPerScanLine() + byte] = 0xFF;
+      }
+    }
+    const auto file = folder.path() / ("thumb" + std::to_string(width) + ".jpg");
+    EXPECT_TRUE(SaveDibAsJpeg(*dib, file.string(), 90));
+    const Decoded decoded = Decode(file);
+    ASSERT_EQ(decoded.width, width);
+    ASSERT_EQ(decoded.height, 38);
+    EXPECT_GE(PsnrAgainst(*dib, decoded), 40.0) << "width " << width;
+  }
+  // Upright: a picture with a white top half and black bottom half.
+  cDIBSection halves;
+  ASSERT_TRUE(halves.Create(16, 16));
+  halves.hdc()->FillRect(0, 0, 16, 8, 0xFFFFFF);
+  const auto file = folder.path() / "halves.jpg";
+  SaveDibAsJpeg(halves, file.string(), 90);
+  const Decoded decoded = Decode(file);
+  ASSERT_EQ(decoded.width, 16);
+  EXPECT_GT(decoded.bgr[0], 240) << "the file's top row is the buffer's last memory row";
+  EXPECT_LT(decoded.bgr[decoded.bgr.size() - 1], 15);
+}
+
+TEST(JpegWriter, HandsTheBufferToTheLibraryInPlace) {
+  TempFolder folder;
+  const struct {
+    int width, padding;
+  } rows[] = {{5, 1}, {4, 0}, {1, 1}, {2, 2}};
+  for (const auto& row : rows) {
+    const auto dib = SmoothPicture(row.width, 3);
+    RecordingLibrary library;
+    const auto file = folder.path() / "x.jpg";
+    EXPECT_TRUE(SaveDibAsJpeg(*dib, file.string(), 90, library));
+    EXPECT_EQ(library.written.DIBBytes, dib->DIBSectionBitsPtr()) << "the buffer's own memory";
+    EXPECT_EQ(library.written.DIBPadBytes, row.padding) << "width " << row.width;
+    EXPECT_EQ(library.written.DIBWidth, row.width);
+    EXPECT_EQ(library.written.DIBHeight, -3) << "negative: bottom row first";
+    EXPECT_EQ(library.written.JPGWidth, row.width);
+    EXPECT_EQ(library.written.JPGHeight, 3);
+    EXPECT_EQ(library.written.jquality, 90);
+    EXPECT_EQ(library.written.DIBChannels, 3) << "left at the library's default";
+    EXPECT_EQ(library.frees, 1) << "the record is released once";
+  }
+}
+
+// Run in a child whose address space cannot grow by as much as the picture:
+// the write succeeds only if the encoder reads the buffer where it lies.
+TEST(JpegWriter, CopiesNoPixels) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves address space; the limit cannot be measured";
+#endif
+  TempFolder folder;
+  const auto file = folder.path() / "big.jpg";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    cDIBSection dib;
+    if (!dib.Create(4000, 3000)) _exit(2);  // 36 MB
+    for (int row = 0; row < 3000; ++row) {
+      std::memset(dib.DIBSectionBitsPtr() + std::size_t(row) * dib.BytesPerScanLine(), row / 12,
+                  std::size_t(dib.BytesPerScanLine()));
+    }
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+    const rlimit limit{used + (16u << 20), used + (16u << 20)};  // far less than 36 MB more
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    try {
+      _exit(SaveDibAsJpeg(dib, file.string(), 90) ? 0 : 4);
+    } catch (...) {
+      _exit(5);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a second copy of the pixels would not fit";
+  EXPECT_EQ(Decode(file).width, 4000);
+}
+
+TEST(JpegWriter, FailuresRaiseError26001WithTheLibraryCode) {
+  TempFolder folder;
+  const auto dib = SmoothPicture(5, 3);
+  const auto file = folder.write("thumb.jpg", "old thumbnail");
+
+  RecordingLibrary failingWrite;
+  failingWrite.writeResult = -14;
+  ExpectJpegError([&] { SaveDibAsJpeg(*dib, file.string(), 90, failingWrite); },
+                  "Failed to save to JPG -14");
+  EXPECT_EQ(failingWrite.frees, 1);
+  EXPECT_EQ(TempFolder::read(file), "old thumbnail") << "a failed write keeps the old file";
+
+  RecordingLibrary failingInit;
+  failingInit.initResult = -2;
+  ExpectJpegError([&] { SaveDibAsJpeg(*dib, file.string(), 90, failingInit); },
+                  "Failed to initialise the IJL library: -2");
+
+  cDIBSection empty;
+  ExpectJpegError([&] { SaveDibAsJpeg(empty, file.string(), 90); }, "Failed to save to JPG -8");
+  cDIBSection refused;
+  EXPECT_FALSE(refused.Create(0, 7));
+  ExpectJpegError([&] { SaveDibAsJpeg(refused, file.string(), 90); },
+                  "Failed to save to JPG -8");
+  ExpectJpegError([&] { SaveDibAsJpeg(*dib, (folder.path() / "missing/t.jpg").string(), 90); },
+                  "Failed to save to JPG -10");
+  EXPECT_EQ(TempFolder::read(file), "old thumbnail");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1) << "no half-written file is left behind";
+}
+
+TEST(JpegWriter, AReplacedFileKeepsItsTimesAndPermissions) {
+  TempFolder folder;
+  const auto dib = SmoothPicture(8, 8);
+  for (const mode_t mode : {mode_t(0640), mode_t(0444), mode_t(0600)}) {
+    const auto file = folder.write("thumb.jpg", "old");
+    ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+    const timespec times[2] = {{978307200, 123456789}, {1000000000, 5}};  // 2001, 2001
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+    EXPECT_TRUE(SaveDibAsJpeg(*dib, file.string(), 90));
+    const struct stat after = StatOf(file);
+    EXPECT_EQ(Decode(file).width, 8) << "the new picture is in place";
+    EXPECT_EQ(after.st_mode & 07777, mode) << "permission bits carried over";
+    EXPECT_EQ(after.st_atim.tv_sec, times[0].tv_sec) << "access time carried over";
+    EXPECT_EQ(after.st_atim.tv_nsec, times[0].tv_nsec);
+    EXPECT_EQ(after.st_mtim.tv_sec, times[1].tv_sec) << "modification time carried over";
+    EXPECT_EQ(after.st_mtim.tv_nsec, times[1].tv_nsec);
+    ::chmod(file.c_str(), 0644);
+    std::filesystem::remove(file);
+  }
+  const auto fresh = folder.path() / "fresh.jpg";
+  EXPECT_TRUE(SaveDibAsJpeg(*dib, fresh.string(), 90));
+  EXPECT_NE(StatOf(fresh).st_mtim.tv_sec, 1000000000) << "a new file keeps its own times";
+  EXPECT_EQ(StatOf(fresh).st_mode & 0777, 0666 & ~[] { const mode_t m = umask(0); umask(m); return m; }())
+      << "a new file is made as any other, under the umask";
+}
+
+TEST(JpegWriter, AFolderThatBecameReadOnlyKeepsTheOldFile) {
+  TempFolder folder;
+  const auto thumbs = folder.path() / "ThumbNails";
+  std::filesystem::create_directory(thumbs);
+  ASSERT_EQ(::chown(thumbs.c_str(), 65534, 65534), 0);
+  const auto dib = SmoothPicture(6, 6);
+  const auto file = thumbs / "thumbA.jpg";
+  const auto result = RunUnprivileged([&] {
+    try {
+      if (!SaveDibAsJpeg(*dib, file.string(), 90)) return 10;  // the old thumbnail, as nobody
+      if (::chmod(thumbs.c_str(), 0555) != 0) return 11;
+      const std::string before = TempFolder::read(file);
+      try {
+        SaveDibAsJpeg(*SmoothPicture(3, 3), file.string(), 90);
+        return 12;
+      } catch (const platform::RunTimeError& error) {
+        if (error.number() != 26001 || error.description() != "Failed to save to JPG -10") return 13;
+      }
+      if (TempFolder::read(file) != before) return 14;
+      return 0;
+    } catch (...) {
+      return 15;
+    }
+  });
+  if (!result) GTEST_SKIP() << "cannot drop privileges here";
+  EXPECT_EQ(*result, 0) << "10+: step that failed in the child";
+}
