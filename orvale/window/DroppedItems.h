@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QMimeData;
+
+namespace orvale {
+
+// The local paths a drop carries, in the order of its file list, or nothing
+// when the drop has no file list (dragged text, web links). Paths keep the
+// bytes the file system uses, so names that are not valid UTF-8 survive.
+std::optional<std::vector<std::string>> DroppedFileList(const QMimeData& data);
+
+// The folder a dropped item stands for: a folder stands for itself, a file
+// for the folder that holds it. An item that cannot be examined is taken as
+// it is, so the build names it in its own failure report.
+std::string FolderOfDroppedItem(const std::string& item);
+
+}  // namespace orvale

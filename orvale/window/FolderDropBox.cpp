@@ -1,0 +1,52 @@
+#include "FolderDropBox.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+
+#include "DroppedItems.h"
+
+namespace orvale {
+
+FolderDropBox::FolderDropBox(QWidget* parent) : QPlainTextEdit(parent) {
+  setAcceptDrops(true);
+}
+
+void FolderDropBox::showText(const std::string& text) {
+  shownBytes_ = text;
+  shownText_ = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  setPlainText(shownText_);
+  moveCursor(QTextCursor::End);
+}
+
+std::string FolderDropBox::text() const {
+  const QString current = toPlainText();
+  if (current == shownText_) return shownBytes_;
+  const QByteArray bytes = current.toUtf8();
+  return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+// Every drag is welcome, whatever it carries. Copy, never move: a move would
+// let a dragging text box delete its own selection after the drop.
+void FolderDropBox::dragEnterEvent(QDragEnterEvent* event) {
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void FolderDropBox::dragMoveEvent(QDragMoveEvent* event) {
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void FolderDropBox::dragLeaveEvent(QDragLeaveEvent* event) { event->accept(); }
+
+void FolderDropBox::dropEvent(QDropEvent* event) {
+  // The file list is read now: the drag's data may be gone once the build
+  // has handled other events during its pauses.
+  std::optional<std::vector<std::string>> items;
+  if (const QMimeData* data = event->mimeData()) items = DroppedFileList(*data);
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  if (dropHandler_) dropHandler_(items);
+}
+
+}  // namespace orvale

@@ -1,0 +1,309 @@
+#include "frmMain.h"
+
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QMenuBar>
+#include <cmath>
+#include <utility>
+
+#include "DroppedItems.h"
+#include "ScanFolder.h"
+#include "ThumbnailMakerLaunch.h"
+#include "UnloadAllForms.h"
+
+namespace orvale {
+
+namespace {
+
+// The layout is measured in twips: 15 to a pixel at 96 dots per inch.
+int Pixels(int twips) { return int(std::lround(twips / 15.0)); }
+QSize TwipsSize(int width, int height) { return {Pixels(width), Pixels(height)}; }
+
+const QSize kCollapsedSize = TwipsSize(6075, 3615);
+const QSize kExpandedSize = TwipsSize(9945, 6420);
+const QString kMoreOptions = QStringLiteral("More Options");
+
+void Place(QWidget& control, QWidget& container, const char* name, int left, int top, int width,
+           int height) {
+  control.setParent(&container);
+  control.setObjectName(QString::fromLatin1(name));
+  control.setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+}
+
+// The fixed layout was drawn for an 8-point dialog font with Arial's
+// metrics; the desktop's usual 9 or 10 points in a wider face would not fit
+// its labels and buttons. Other faces stand in where these are missing.
+QFont DialogFont(QFont font) {
+  font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                    QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                    font.family()});
+  font.setPointSize(8);
+  return font;
+}
+
+void CentredLabel(QLabel& label, const QString& text) {
+  label.setText(text);
+  label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  label.setWordWrap(true);
+}
+
+}  // namespace
+
+frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::path programFolder,
+                 common::FormsCollection& forms, common::TimeOfDayClock clock)
+    : state_(state),
+      host_(host),
+      programFolder_(std::move(programFolder)),
+      forms_(forms),
+      clock_(std::move(clock)),
+      outerSize_(*this) {
+  setObjectName("frmMain");
+  setWindowTitle("Orvale");
+  setAcceptDrops(true);
+  setFont(DialogFont(font()));
+  setCentralWidget(&client);
+  client.setObjectName("client");
+  createControls();
+  createMenus();
+  setTabOrderOfControls();
+  forms_.add(this);
+  outerSize_.apply(kCollapsedSize);
+}
+
+frmMain::~frmMain() { forms_.remove(this); }
+
+void frmMain::createControls() {
+  Place(Label1, client, "Label1", 120, 1560, 5940, 315);
+  CentredLabel(Label1,
+               "Drag a folder from any Windows Explorer window onto the text box above.  ");
+  Place(Label2, client, "Label2", 0, 1800, 5640, 195);
+  CentredLabel(Label2, "A file named 'Index.htm' will be created in that folder.");
+
+  Place(txtFolderToBrowse, client, "txtFolderToBrowse", 360, 75, 5160, 1320);
+  txtFolderToBrowse.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtFolderToBrowse.setTabChangesFocus(true);
+  txtFolderToBrowse.setToolTip("Drag a folder or files onto this text box.");
+  txtFolderToBrowse.setDropHandler(
+      [this](const std::optional<std::vector<std::string>>& items) {
+        txtFolderToBrowse_OLEDragDrop(items);
+      });
+
+  // Never shown: the build runs its click, nobody clicks it.
+  Place(Command1, client, "Command1", 3240, 6480, 2715, 390);
+  Command1.setText("Create Index.htm");
+  Command1.hide();
+  connect(&Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+  Place(Label3, client, "Label3", 600, 4680, 4890, 465);
+  CentredLabel(Label3,
+               "Note:  You can edit files named FirstPart.txt and LastPart.txt to change how "
+               "Index.htm will be built.");
+
+  Place(chkRunSlideShow, client, "chkRunSlideShow", 1560, 3000, 3375, 375);
+  chkRunSlideShow.setText("&Run slide show as soon as it is created.");
+  chkRunSlideShow.setChecked(true);
+
+  Place(Frame1, client, "Frame1", 240, 3480, 5415, 975);
+  Frame1.setTitle("Display slide show files:");
+  Place(optSortBy[0], Frame1, "optSortBy", 960, 360, 1815, 400);
+  optSortBy[0].setText("&Alphabetically");
+  optSortBy[0].setToolTip("Sort by file name small to large");
+  optSortBy[0].setProperty("Index", 0);
+  Place(optSortBy[1], Frame1, "optSortBy", 2640, 360, 2295, 400);
+  optSortBy[1].setText("&Sorted by Date");
+  optSortBy[1].setToolTip("Sort by modified date ");
+  optSortBy[1].setProperty("Index", 1);
+  optSortBy[1].setChecked(true);
+
+  Place(cmdMore, client, "cmdMore", 4680, 2640, 1095, 255);
+  cmdMore.setText(kMoreOptions);
+  cmdMore.setToolTip("Click here to make form larger or smaller");
+  connect(&cmdMore, &QPushButton::clicked, this, [this] { cmdMore_Click(); });
+
+  Place(Frame2, client, "Frame2", 6000, 0, 3735, 3135);
+  Frame2.setTitle("Advanced Options:");
+  Place(chkBMPandGIF, Frame2, "chkBMPandGIF", 240, 240, 2895, 375);
+  chkBMPandGIF.setText("Include .BMP's, TIF's, and .GIF's ");
+  Place(txtLastPartFileName, Frame2, "txtLastPartFileName", 120, 1440, 2775, 285);
+  txtLastPartFileName.setText("./LastPart.txt");
+  // Dropped text would otherwise be typed into the boxes; drops outside the
+  // folder box belong to the window, which ignores them.
+  txtLastPartFileName.setAcceptDrops(false);
+  Place(Label6, Frame2, "Label6", 120, 1200, 2295, 255);
+  Label6.setText("Alternative LastPart.txt:");
+  Place(cmdBrowse, Frame2, "cmdBrowse", 3000, 1440, 255, 255);
+  cmdBrowse.setText("...");
+  Place(txtFileName, Frame2, "txtFileName", 120, 2280, 3375, 285);
+  txtFileName.setText("Index.htm");
+  txtFileName.setToolTip("Name of HTML file to create.  Must include .htm extension.");
+  txtFileName.setAcceptDrops(false);
+  // Connected after the default text is in, which is not an edit.
+  connect(&txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
+  Place(Label4, Frame2, "Label4", 120, 2040, 1215, 255);
+  Label4.setText("File to Create:");
+
+  Place(CmdCreateThumbs, client, "CmdCreateThumbs", 6840, 6240, 1695, 615);
+  CmdCreateThumbs.setText("CreateThumbNails");
+  CmdCreateThumbs.hide();
+  connect(&CmdCreateThumbs, &QPushButton::clicked, this, [this] { CmdCreateThumbs_Click(); });
+
+  Place(chkCreateThumbnails, Frame2, "chkCreateThumbnails", 240, 600, 2775, 375);
+  chkCreateThumbnails.setText("Create Thumbnails");
+}
+
+void frmMain::createMenus() {
+  const auto item = [](QAction& action, QMenu& menu, const char* name, const char* text) {
+    action.setObjectName(QString::fromLatin1(name));
+    action.setText(QString::fromLatin1(text));
+    action.setParent(&menu);
+    menu.addAction(&action);
+  };
+  // Menus open as windows of their own, which take no font from this one.
+  mnuFile.setFont(font());
+  mnuHelpMain.setFont(font());
+  mnuFile.setObjectName("mnuFile");
+  mnuFile.setTitle("&File");
+  menuBar()->addMenu(&mnuFile);
+  item(mnuEditFirst, mnuFile, "mnuEditFirst", "Edit &First Part.txt");
+  item(mnuEditLast, mnuFile, "mnuEditLast", "Edit &Last Part.txt");
+  item(mnuExit, mnuFile, "mnuExit", "E&xit");
+  connect(&mnuExit, &QAction::triggered, this, [this] { common::UnloadAllForms(forms_); });
+
+  mnuHelpMain.setObjectName("mnuHelpMain");
+  mnuHelpMain.setTitle("&Help");
+  menuBar()->addMenu(&mnuHelpMain);
+  item(mnuDemo, mnuHelpMain, "mnuDemo", "&View Multimedia Demo");
+  item(mnuHelp, mnuHelpMain, "mnuHelp", "&Help");
+  mnuHelp.setShortcut(QKeySequence(Qt::Key_F1));
+  mnuHelp.setShortcutContext(Qt::WindowShortcut);
+  item(mnuHelpAbout, mnuHelpMain, "mnuHelpAbout", "&About");
+}
+
+void frmMain::setTabOrderOfControls() {
+  // Labels and frames take no focus; the rest follow the form's tab order.
+  QWidget* const order[] = {&txtFolderToBrowse,   &Command1,    &chkRunSlideShow,
+                            &optSortBy[0],        &optSortBy[1], &cmdMore,
+                            &chkBMPandGIF,        &txtLastPartFileName,
+                            &cmdBrowse,           &txtFileName, &CmdCreateThumbs,
+                            &chkCreateThumbnails};
+  for (std::size_t k = 1; k < std::size(order); ++k) setTabOrder(order[k - 1], order[k]);
+}
+
+bool frmMain::sortAlphabetically() const { return optSortBy[0].isChecked(); }
+
+bool frmMain::includeBmpGifTif() const { return chkBMPandGIF.isChecked(); }
+
+std::string frmMain::lastPartFileName() const {
+  const QByteArray bytes = txtLastPartFileName.text().toUtf8();
+  return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+void frmMain::txtFolderToBrowse_OLEDragDrop(
+    const std::optional<std::vector<std::string>>& items) {
+  host_.setBusyPointer(true);
+  txtFolderToBrowse.showText("Scanning Folder...");
+  common::WaitSeconds(host_, 0.6, clock_);
+  txtFolderToBrowse.showText("Building slideshow...");
+  common::WaitSeconds(host_, 0.5, clock_);
+  // Each item in turn; the last one decides which folder is built.
+  if (items) {
+    for (const std::string& item : *items) {
+      txtFolderToBrowse.showText(item);
+      const std::string folder = FolderOfDroppedItem(item);
+      if (folder != item) txtFolderToBrowse.showText(folder);
+    }
+  }
+  Command1.click();
+  CmdCreateThumbs.click();
+  txtFolderToBrowse.showText("Done");
+  host_.setBusyPointer(false);
+  if (state_.PageWritten && chkRunSlideShow.isChecked()) {
+    host_.openDocument(state_.CurrentFolder + state_.PageFileName, state_.CurrentFolder);
+  } else {
+    for (int k = 0; k < 3; ++k) host_.beep();
+  }
+  state_.PageWritten = false;
+}
+
+void frmMain::Command1_Click() {
+  // The scan leaves CurrentFolder alone when it cannot open the folder; an
+  // empty value on return tells that apart from a rebuild of the same folder.
+  std::string previous = std::exchange(state_.CurrentFolder, std::string());
+  ScanFolder(txtFolderToBrowse.text(), *this, state_, host_, programFolder_);
+  latestScanReachedFolder_ = !state_.CurrentFolder.empty();
+  if (!latestScanReachedFolder_) state_.CurrentFolder = std::move(previous);
+}
+
+void frmMain::CmdCreateThumbs_Click() {
+  if (!chkCreateThumbnails.isChecked()) return;
+  // Thumbnails for a folder that was not built would land in an earlier
+  // build's folder, or in the working folder before any build.
+  if (!latestScanReachedFolder_ || state_.CurrentFolder.empty()) return;
+  LaunchThumbnailMaker(state_.CurrentFolder, host_, programFolder_);
+}
+
+void frmMain::cmdMore_Click() {
+  if (isMaximisedNow()) return;
+  if (cmdMore.text() == kMoreOptions) {
+    outerSize_.apply(kExpandedSize);
+    cmdMore.setText("See Less");
+  } else {
+    outerSize_.apply(kCollapsedSize);
+    cmdMore.setText(kMoreOptions);
+  }
+}
+
+void frmMain::txtFileName_Change() {
+  const QByteArray bytes = txtFileName.text().toUtf8();
+  state_.PageFileName.assign(bytes.constData(), std::size_t(bytes.size()));
+}
+
+bool frmMain::isMaximisedNow() const {
+  const Qt::WindowStates states = windowState();
+  return (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+         !(states & Qt::WindowMinimized);
+}
+
+void frmMain::Form_Resize() { cmdMore.setVisible(!isMaximisedNow()); }
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmMain::unload() {
+  if (!loaded_) return;
+  loaded_ = false;
+  forms_.remove(this);
+  // The other windows go with the main window.
+  common::UnloadAllForms(forms_);
+  close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  unload();
+  event->accept();
+}
+
+// A drop anywhere else on the window is taken and nothing comes of it.
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+}  // namespace orvale

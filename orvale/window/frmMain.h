@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BuildOptions.h"
+#include "FolderDropBox.h"
+#include "FormsCollection.h"
+#include "HostServices.h"
+#include "Module1.h"
+#include "OuterWindowSize.h"
+#include "WaitSeconds.h"
+
+namespace orvale {
+
+// The slide show maker's main window: the folder box that takes drops and
+// shows the build's progress, the options the build reads, and the More
+// Options / See Less button that switches between two fixed window sizes.
+// Controls are public members carrying their names as object names; the
+// hidden buttons Command1 and CmdCreateThumbs hold the build's two steps.
+class frmMain : public QMainWindow, public BuildOptions, public common::LoadedForm {
+ public:
+  frmMain(Module1& state, platform::HostServices& host, std::filesystem::path programFolder,
+          common::FormsCollection& forms = common::FormsCollection::program(),
+          common::TimeOfDayClock clock = common::SecondsSinceMidnight);
+  ~frmMain() override;
+
+  // What the build reads from the window, at the moment it needs it.
+  bool sortAlphabetically() const override;
+  bool includeBmpGifTif() const override;
+  std::string lastPartFileName() const override;
+
+  // Closing the main window closes every window of the program.
+  void unload() override;
+
+  // The build a drop on the folder box runs: the dropped items' local paths,
+  // or nothing for a drop without a file list.
+  void txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items);
+
+  // The window's client area, below the menu bar; the controls sit on it.
+  QWidget client;
+
+  QLabel Label1;
+  QLabel Label2;
+  FolderDropBox txtFolderToBrowse;
+  QPushButton Command1;
+  QLabel Label3;
+  QCheckBox chkRunSlideShow;
+  QGroupBox Frame1;
+  // Index 0 orders the pictures by name, index 1 by date.
+  std::array<QRadioButton, 2> optSortBy;
+  QPushButton cmdMore;
+  QGroupBox Frame2;
+  QCheckBox chkBMPandGIF;
+  QLineEdit txtLastPartFileName;
+  QLabel Label6;
+  QPushButton cmdBrowse;
+  QLineEdit txtFileName;
+  QLabel Label4;
+  QPushButton CmdCreateThumbs;
+  QCheckBox chkCreateThumbnails;
+
+  QMenu mnuFile;
+  QMenu mnuHelpMain;
+  QAction mnuEditFirst;
+  QAction mnuEditLast;
+  QAction mnuExit;
+  QAction mnuDemo;
+  QAction mnuHelp;
+  QAction mnuHelpAbout;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void createControls();
+  void createMenus();
+  void setTabOrderOfControls();
+
+  void Command1_Click();
+  void CmdCreateThumbs_Click();
+  void cmdMore_Click();
+  void txtFileName_Change();
+  void Form_Resize();
+  bool isMaximisedNow() const;
+
+  Module1& state_;
+  platform::HostServices& host_;
+  std::filesystem::path programFolder_;
+  common::FormsCollection& forms_;
+  common::TimeOfDayClock clock_;
+  OuterWindowSize outerSize_;
+  bool loaded_ = true;
+  // The latest scan reached its folder, so CurrentFolder names what was just
+  // built and not an earlier build's folder.
+  bool latestScanReachedFolder_ = false;
+};
+
+}  // namespace orvale
