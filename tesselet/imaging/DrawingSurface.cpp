@@ -28,8 +28,14 @@ bool UsesSource(RasterOperation rop) {
 
 bool IsKnown(RasterOperation rop) {
   switch (rop) {
-    case SRCCOPY: case SRCPAINT: case SRCAND: case SRCINVERT:
-    case NOTSRCCOPY: case DSTINVERT: case BLACKNESS: case WHITENESS:
+    case SRCCOPY:
+    case SRCPAINT:
+    case SRCAND:
+    case SRCINVERT:
+    case NOTSRCCOPY:
+    case DSTINVERT:
+    case BLACKNESS:
+    case WHITENESS:
       return true;
   }
   return false;
@@ -37,14 +43,22 @@ bool IsKnown(RasterOperation rop) {
 
 std::uint8_t Combine(RasterOperation rop, std::uint8_t target, std::uint8_t source) {
   switch (rop) {
-    case SRCCOPY: return source;
-    case SRCPAINT: return target | source;
-    case SRCAND: return target & source;
-    case SRCINVERT: return target ^ source;
-    case NOTSRCCOPY: return std::uint8_t(~source);
-    case DSTINVERT: return std::uint8_t(~target);
-    case BLACKNESS: return 0;
-    case WHITENESS: return 255;
+    case SRCCOPY:
+      return source;
+    case SRCPAINT:
+      return target | source;
+    case SRCAND:
+      return target & source;
+    case SRCINVERT:
+      return target ^ source;
+    case NOTSRCCOPY:
+      return std::uint8_t(~source);
+    case DSTINVERT:
+      return std::uint8_t(~target);
+    case BLACKNESS:
+      return 0;
+    case WHITENESS:
+      return 255;
   }
   return target;
 }
@@ -100,8 +114,8 @@ std::int32_t DrawingSurface::Width() const { return bitmap_ ? bitmap_->Width() :
 std::int32_t DrawingSurface::Height() const { return bitmap_ ? bitmap_->Height() : 0; }
 
 bool DrawingSurface::BitBlt(std::int32_t destLeft, std::int32_t destTop, std::int32_t width,
-                            std::int32_t height, const DrawingSurface* source,
-                            std::int32_t srcLeft, std::int32_t srcTop, RasterOperation rop) {
+                            std::int32_t height, const DrawingSurface* source, std::int32_t srcLeft,
+                            std::int32_t srcTop, RasterOperation rop) {
   if (!bitmap_ || !IsKnown(rop) || width < 0 || height < 0) return false;
   const bool withSource = UsesSource(rop);
   if (withSource && (!source || !source->bitmap_)) return false;

@@ -7,14 +7,14 @@ class DibBitmap;
 
 // Raster operations of a block transfer, with the values people know them by.
 enum RasterOperation : std::uint32_t {
-  SRCCOPY = 0x00CC0020,      // target = source
-  SRCPAINT = 0x00EE0086,     // target = target OR source
-  SRCAND = 0x008800C6,       // target = target AND source
-  SRCINVERT = 0x00660046,    // target = target XOR source
-  NOTSRCCOPY = 0x00330008,   // target = NOT source
-  DSTINVERT = 0x00550009,    // target = NOT target
-  BLACKNESS = 0x00000042,    // target = 0
-  WHITENESS = 0x00FF0062,    // target = 255
+  SRCCOPY = 0x00CC0020,     // target = source
+  SRCPAINT = 0x00EE0086,    // target = target OR source
+  SRCAND = 0x008800C6,      // target = target AND source
+  SRCINVERT = 0x00660046,   // target = target XOR source
+  NOTSRCCOPY = 0x00330008,  // target = NOT source
+  DSTINVERT = 0x00550009,   // target = NOT target
+  BLACKNESS = 0x00000042,   // target = 0
+  WHITENESS = 0x00FF0062,   // target = 255
 };
 
 // A drawing surface: what a memory device context is to the programs. It

@@ -55,8 +55,8 @@ std::int32_t JpegLibrary::Write(JpegProperties& properties, std::int32_t mode) {
   const std::int64_t height = std::abs(std::int64_t{properties.DIBHeight});
   // The picture is written at its own size: this library does not scale.
   if (!properties.DIBBytes || width < 1 || height < 1 || properties.DIBPadBytes < 0 ||
-      properties.JPGWidth != width || properties.JPGHeight != height ||
-      properties.jquality < 1 || properties.jquality > 100 || properties.JPGFile.empty()) {
+      properties.JPGWidth != width || properties.JPGHeight != height || properties.jquality < 1 ||
+      properties.jquality > 100 || properties.JPGFile.empty()) {
     return kInvalidProperties;
   }
   const std::int64_t pitch = width * 3 + properties.DIBPadBytes;

@@ -8,7 +8,7 @@
 struct JpegProperties {
   const std::uint8_t* DIBBytes = nullptr;  // input pixels, 3 bytes each, blue green red
   std::int32_t DIBWidth = 0;
-  std::int32_t DIBHeight = 0;  // negative: the rows are stored bottom row first
+  std::int32_t DIBHeight = 0;    // negative: the rows are stored bottom row first
   std::int32_t DIBPadBytes = 0;  // bytes after each row's pixels
   std::int32_t DIBChannels = 0;
   std::int32_t DIBColor = 0;
@@ -16,7 +16,7 @@ struct JpegProperties {
   std::int32_t JPGWidth = 0;
   std::int32_t JPGHeight = 0;
   std::int32_t jquality = 0;  // 1 (smallest) to 100 (best)
-  void* handle = nullptr;  // what the library holds for this record
+  void* handle = nullptr;     // what the library holds for this record
 };
 
 // Our JPEG library: three calls with numeric results, 0 for success and a
@@ -24,11 +24,11 @@ struct JpegProperties {
 class JpegLibrary {
  public:
   static constexpr std::int32_t kWriteWholeImageToFile = 8;  // Write's one mode
-  static constexpr std::int32_t kColourBGR = 4;  // 3 bytes per pixel: blue, green, red
+  static constexpr std::int32_t kColourBGR = 4;              // 3 bytes per pixel: blue, green, red
 
   static constexpr std::int32_t kOk = 0;
   static constexpr std::int32_t kEncoderUnavailable = -2;  // no encoder for the record
-  static constexpr std::int32_t kUnsupportedPixels = -4;  // not 3-channel blue-green-red
+  static constexpr std::int32_t kUnsupportedPixels = -4;   // not 3-channel blue-green-red
   static constexpr std::int32_t kMemoryError = -5;
   static constexpr std::int32_t kInvalidProperties = -8;  // no pixels, bad size or quality
   static constexpr std::int32_t kFileCloseError = -9;

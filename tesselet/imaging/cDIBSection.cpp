@@ -106,9 +106,7 @@ bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
   return true;
 }
 
-std::int32_t cDIBSection::BytesPerScanLine() const {
-  return DibBitmap::StrideFor(header_.biWidth);
-}
+std::int32_t cDIBSection::BytesPerScanLine() const { return DibBitmap::StrideFor(header_.biWidth); }
 
 void cDIBSection::LoadPictureBlt(const DrawingSurface* lhDC, std::int32_t lSrcLeft,
                                  std::int32_t lSrcTop, std::int32_t lSrcWidth,
@@ -119,10 +117,10 @@ void cDIBSection::LoadPictureBlt(const DrawingSurface* lhDC, std::int32_t lSrcLe
   hdc_->BitBlt(0, 0, lSrcWidth, lSrcHeight, lhDC, lSrcLeft, lSrcTop, eRop);
 }
 
-void cDIBSection::PaintPicture(DrawingSurface* lhDC, std::int32_t lDestLeft,
-                               std::int32_t lDestTop, std::int32_t lDestWidth,
-                               std::int32_t lDestHeight, std::int32_t lSrcLeft,
-                               std::int32_t lSrcTop, RasterOperation eRop) const {
+void cDIBSection::PaintPicture(DrawingSurface* lhDC, std::int32_t lDestLeft, std::int32_t lDestTop,
+                               std::int32_t lDestWidth, std::int32_t lDestHeight,
+                               std::int32_t lSrcLeft, std::int32_t lSrcTop,
+                               RasterOperation eRop) const {
   if (!lhDC || !hdc_) return;
   if (lDestWidth < 0) lDestWidth = Width();
   if (lDestHeight < 0) lDestHeight = Height();

@@ -24,7 +24,8 @@ const char kErrorSource[] = "tesselet.mIntelJPEGLibrary";
 // Releases the record exactly once, also when an error leaves early.
 class RecordRelease {
  public:
-  RecordRelease(JpegLibrary& library, JpegProperties& record) : library_(library), record_(record) {}
+  RecordRelease(JpegLibrary& library, JpegProperties& record)
+      : library_(library), record_(record) {}
   ~RecordRelease() { Free(); }
   RecordRelease(const RecordRelease&) = delete;
   RecordRelease& operator=(const RecordRelease&) = delete;
@@ -49,7 +50,8 @@ std::string NameBeside(const std::string& path) {
   std::random_device device;
   const std::uint64_t tag = (std::uint64_t(device()) << 32) ^ device();
   char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".tesselet-%016llx.tmp", static_cast<unsigned long long>(tag));
+  std::snprintf(suffix, sizeof suffix, ".tesselet-%016llx.tmp",
+                static_cast<unsigned long long>(tag));
   return (folder / suffix).string();
 }
 
@@ -99,7 +101,8 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
   record.DIBBytes = dib.DIBSectionBitsPtr();
   record.DIBWidth = dib.Width();
   record.DIBHeight = CheckedInt32(-std::int64_t{dib.Height()});
-  record.DIBPadBytes = CheckedInt32(std::int64_t{dib.BytesPerScanLine()} - 3 * std::int64_t{dib.Width()});
+  record.DIBPadBytes =
+      CheckedInt32(std::int64_t{dib.BytesPerScanLine()} - 3 * std::int64_t{dib.Width()});
   record.JPGFile = newFile;
   record.JPGWidth = dib.Width();
   record.JPGHeight = dib.Height();

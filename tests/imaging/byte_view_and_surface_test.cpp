@@ -83,9 +83,8 @@ TEST(DrawingSurface, RasterOperationsCombineBytes) {
     RasterOperation rop;
     std::uint32_t expected;  // target 0x0F0F0F, source 0x00FF33
   } rows[] = {
-      {SRCCOPY, 0x00FF33},   {SRCPAINT, 0x0FFF3F},  {SRCAND, 0x000F03},
-      {SRCINVERT, 0x0FF03C}, {NOTSRCCOPY, 0xFF00CC}, {DSTINVERT, 0xF0F0F0},
-      {BLACKNESS, 0x000000}, {WHITENESS, 0xFFFFFF},
+      {SRCCOPY, 0x00FF33},    {SRCPAINT, 0x0FFF3F},  {SRCAND, 0x000F03},    {SRCINVERT, 0x0FF03C},
+      {NOTSRCCOPY, 0xFF00CC}, {DSTINVERT, 0xF0F0F0}, {BLACKNESS, 0x000000}, {WHITENESS, 0xFFFFFF},
   };
   for (const auto& row : rows) {
     Canvas source(1, 1, false), target(1, 1, false);
@@ -145,7 +144,8 @@ TEST(DrawingSurface, HalftoneStretchAveragesTheCoveredArea) {
 
   Canvas same(4, 2, false);
   ASSERT_TRUE(same.surface.StretchBltHalftone(0, 0, 4, 2, &source.surface, 0, 0, 4, 2));
-  EXPECT_EQ(0, std::memcmp(same.bitmap->Bits(), source.bitmap->Bits(), source.bitmap->SizeInBytes()))
+  EXPECT_EQ(0,
+            std::memcmp(same.bitmap->Bits(), source.bitmap->Bits(), source.bitmap->SizeInBytes()))
       << "a 1:1 stretch is pixel for pixel";
   EXPECT_FALSE(same.surface.StretchBltHalftone(0, 0, 0, 2, &source.surface, 0, 0, 4, 2));
 }

@@ -44,9 +44,7 @@ void FillWithPattern(cDIBSection& dib) {
 }  // namespace
 
 TEST(DibSection, StrideAndSizeFollowTheLayout) {
-  const struct {
-    int width, stride;
-  } rows[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}};
+  const struct { int width, stride; } rows[] = {{1, 4}, {2, 8}, {3, 12}, {4, 12}, {5, 16}};
   for (const auto& row : rows) {
     cDIBSection dib;
     ASSERT_TRUE(dib.Create(row.width, 3));
@@ -141,9 +139,9 @@ TEST(DibSection, LoadPictureBltCopiesTheBufferSizeAndClipsTheRest) {
 
   const struct {
     const char* rule;
-    int width, height;       // destination buffer
-    int left, top, w, h;     // source rectangle
-    int copiedW, copiedH;    // how much lands in the destination
+    int width, height;     // destination buffer
+    int left, top, w, h;   // source rectangle
+    int copiedW, copiedH;  // how much lands in the destination
   } rows[] = {
       {"-1, -1 means the destination's own size", 5, 3, 0, 0, -1, -1, 5, 3},
       {"a smaller buffer takes its own size", 3, 2, 0, 0, -1, -1, 3, 2},

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <turbojpeg.h>
@@ -8,8 +8,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "JpegLibrary.h"
@@ -49,8 +49,8 @@ Decoded Decode(const std::filesystem::path& file) {
   tjhandle handle = tjInitDecompress();
   int subsampling = 0, colourspace = 0;
   auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (tjDecompressHeader3(handle, data, bytes.size(), &decoded.width, &decoded.height,
-                          &subsampling, &colourspace) == 0) {
+  if (tjDecompressHeader3(handle, data, bytes.size(), &decoded.width, &decoded.height, &subsampling,
+                          &colourspace) == 0) {
     decoded.bgr.resize(std::size_t(decoded.width) * decoded.height * 3);
     if (tjDecompress2(handle, data, bytes.size(), decoded.bgr.data(), decoded.width, 0,
                       decoded.height, TJPF_BGR, TJFLAG_ACCURATEDCT) != 0) {
@@ -149,9 +149,7 @@ TEST(JpegWriter, WritesTheBufferUprightAtItsOwnSize) {
 
 TEST(JpegWriter, HandsTheBufferToTheLibraryInPlace) {
   TempFolder folder;
-  const struct {
-    int width, padding;
-  } rows[] = {{5, 1}, {4, 0}, {1, 1}, {2, 2}};
+  const struct { int width, padding; } rows[] = {{5, 1}, {4, 0}, {1, 1}, {2, 2}};
   for (const auto& row : rows) {
     const auto dib = SmoothPicture(row.width, 3);
     RecordingLibrary library;
@@ -225,8 +223,7 @@ TEST(JpegWriter, FailuresRaiseError26001WithTheLibraryCode) {
   ExpectJpegError([&] { SaveDibAsJpeg(empty, file.string(), 90); }, "Failed to save to JPG -8");
   cDIBSection refused;
   EXPECT_FALSE(refused.Create(0, 7));
-  ExpectJpegError([&] { SaveDibAsJpeg(refused, file.string(), 90); },
-                  "Failed to save to JPG -8");
+  ExpectJpegError([&] { SaveDibAsJpeg(refused, file.string(), 90); }, "Failed to save to JPG -8");
   ExpectJpegError([&] { SaveDibAsJpeg(*dib, (folder.path() / "missing/t.jpg").string(), 90); },
                   "Failed to save to JPG -10");
   EXPECT_EQ(TempFolder::read(file), "old thumbnail");
@@ -260,7 +257,13 @@ TEST(JpegWriter, AReplacedFileKeepsItsTimesAndPermissions) {
   const auto fresh = folder.path() / "fresh.jpg";
   EXPECT_TRUE(SaveDibAsJpeg(*dib, fresh.string(), 90));
   EXPECT_NE(StatOf(fresh).st_mtim.tv_sec, 1000000000) << "a new file keeps its own times";
-  EXPECT_EQ(StatOf(fresh).st_mode & 0777, 0666 & ~[] { const mode_t m = umask(0); umask(m); return m; }())
+  EXPECT_EQ(
+      StatOf(fresh).st_mode & 0777, 0666 &
+                                        ~[] {
+                                          const mode_t m = umask(0);
+                                          umask(m);
+                                          return m;
+                                        }())
       << "a new file is made as any other, under the umask";
 }
 
@@ -280,7 +283,8 @@ TEST(JpegWriter, AFolderThatBecameReadOnlyKeepsTheOldFile) {
         SaveDibAsJpeg(*SmoothPicture(3, 3), file.string(), 90);
         return 12;
       } catch (const platform::RunTimeError& error) {
-        if (error.number() != 26001 || error.description() != "Failed to save to JPG -10") return 13;
+        if (error.number() != 26001 || error.description() != "Failed to save to JPG -10")
+          return 13;
       }
       if (TempFolder::read(file) != before) return 14;
       return 0;

@@ -61,8 +61,7 @@ TEST(Resample, RoundsHalvesToEvenInBothSteps) {
   for (const auto& row : rows) {
     // Horizontal step: 2 x 2 to 2 x 2 would copy, so go to width 4 (wx = 0.25,
     // 0.5 at column 2) with equal rows.
-    const auto source =
-        BufferOf(2, {Grey({row.left, row.right}), Grey({row.left, row.right})});
+    const auto source = BufferOf(2, {Grey({row.left, row.right}), Grey({row.left, row.right})});
     const auto across = source->Resample(2, 4);
     ASSERT_NE(across, nullptr);
     EXPECT_EQ(MemoryRow(*across, 0)[6], row.expected) << row.rule << " (across)";
@@ -127,7 +126,8 @@ TEST(Resample, AOnePixelSourceOnlyCopiesToItsOwnSize) {
     int width, height, newWidth, newHeight;
   } rows[] = {{1, 3, 2, 3}, {3, 1, 3, 2}, {1, 1, 2, 2}, {1, 4, 1, 2}};
   for (const auto& row : rows) {
-    std::vector<std::vector<int>> bytes(std::size_t(row.height), std::vector<int>(3 * row.width, 9));
+    std::vector<std::vector<int>> bytes(std::size_t(row.height),
+                                        std::vector<int>(3 * row.width, 9));
     const auto source = BufferOf(row.width, bytes);
     std::unique_ptr<cDIBSection> result;
     try {
