@@ -1,6 +1,5 @@
 #include "SelectionSortOrder.h"
 
-#include <QList>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +9,15 @@
 namespace orvale {
 
 namespace {
+
+std::string UpperCased(const std::string& name) {
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+  if (!ascii) return QString::fromUtf8(name.data(), qsizetype(name.size())).toUpper().toStdString();
+  std::string upper = name;
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return upper;
+}
 
 // Dense ranks of the keys, so the tree compares integers: equal keys get the
 // same rank, and a smaller key a smaller rank.
@@ -34,12 +42,11 @@ std::vector<std::int64_t> RanksOf(const std::vector<FileRow>& rows, bool byName)
     for (const auto& row : rows) times.push_back(row.modified);
     return times;  // times already order as ranks do
   }
-  std::vector<std::u32string> names;
+  // UTF-8 orders as the character codes do, so the upper-cased names compare
+  // as plain bytes. Most names are ASCII and need no Unicode case mapping.
+  std::vector<std::string> names;
   names.reserve(rows.size());
-  for (const auto& row : rows) {
-    const QList<uint> codes = QString::fromUtf8(row.name.data(), qsizetype(row.name.size())).toUpper().toUcs4();
-    names.emplace_back(codes.begin(), codes.end());
-  }
+  for (const auto& row : rows) names.push_back(UpperCased(row.name));
   return DenseRanks(names);
 }
 
