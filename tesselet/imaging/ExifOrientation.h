@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads the orientation tag (0x0112) from the first image directory of an
+// EXIF block, the payload of a JPEG APP1 segment that starts "Exif\0\0".
+// Both byte orders are read; every offset is checked against the block.
+class ExifOrientation {
+ public:
+  // 1 to 8 as found, or 1 when the block holds no valid orientation.
+  static int Read(const std::uint8_t* payload, std::size_t size);
+};

@@ -1,0 +1,115 @@
+#include "JpegPictureDecoder.h"
+
+#include <turbojpeg.h>
+
+#include <limits>
+#include <vector>
+
+#include "JpegMarkers.h"
+#include "PictureLoader.h"
+#include "RunTimeError.h"
+
+namespace {
+
+// The TurboJPEG scaling factor n/8 (n <= 8) nearest below full size whose
+// result still covers minWidth x minHeight; 1/1 when none smaller does.
+tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,
+                            std::int32_t minHeight) {
+  tjscalingfactor best{1, 1};
+  int count = 0;
+  const tjscalingfactor* factors = tjGetScalingFactors(&count);
+  for (int i = 0; factors && i < count; ++i) {
+    const tjscalingfactor f = factors[i];
+    if (f.num >= f.denom) continue;  // never enlarge while decoding
+    if (TJSCALED(width, f) < minWidth || TJSCALED(height, f) < minHeight) continue;
+    if (std::int64_t(f.num) * best.denom < std::int64_t(best.num) * f.denom) best = f;
+  }
+  return best;
+}
+
+}  // namespace
+
+void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestroy(handle); }
+
+JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
+                                       const std::string& path)
+    : data_(data), size_(size), path_(path), handle_(tjInitDecompress()) {
+  if (!handle_) throw platform::RunTimeError::standard(platform::kOutOfMemory, PictureLoader::kSource);
+  if (size > std::numeric_limits<unsigned long>::max()) {
+    throw PictureLoader::InvalidPicture(path_, "the file is too large");
+  }
+  int subsampling = 0;
+  if (tjDecompressHeader3(handle_.get(), data_, static_cast<unsigned long>(size_), &width_,
+                          &height_, &subsampling, &colourspace_) != 0) {
+    throw PictureLoader::InvalidPicture(
+        path_, std::string("the JPEG data cannot be read: ") + tjGetErrorStr2(handle_.get()));
+  }
+  // A file cut short in its header reads as tables only, with no picture.
+  if (width_ < 1 || height_ < 1) {
+    throw PictureLoader::InvalidPicture(path_, "the JPEG data ends before the picture starts");
+  }
+  // The decoder's own memory grows with the pixel count: a progressive or
+  // multi-scan file keeps every DCT coefficient (2 bytes, up to four
+  // components) until its last scan. The pixel limit therefore bounds it, at
+  // most 8 bytes a pixel, checked before the decoder allocates anything.
+  PictureLoader::CheckSize(path_, width_, height_);
+  const JpegMarkers markers(data_, size_);
+  orientation_ = markers.Orientation();
+  // Photoshop stores CMYK inverted and says so with its Adobe segment; files
+  // without one hold plain ink amounts.
+  invertedCmyk_ = markers.HasAdobeSegment();
+}
+
+JpegPictureDecoder::~JpegPictureDecoder() = default;
+
+StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
+  const tjscalingfactor scale = ChooseScale(width_, height_, minWidth, minHeight);
+  const std::int32_t scaledWidth = TJSCALED(width_, scale);
+  const std::int32_t scaledHeight = TJSCALED(height_, scale);
+  auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
+  if (!bitmap) throw PictureLoader::OutOfMemory(path_);
+
+  if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
+    DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
+  } else {
+    // Straight into the bitmap: its stride is the decoder's pitch and the
+    // decoder writes the top row last, as the bitmap keeps it.
+    CheckResult(tjDecompress2(handle_.get(), data_, static_cast<unsigned long>(size_),
+                              bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight,
+                              TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
+  }
+  const double unit = double(scale.denom) / double(scale.num);
+  return StdPicture(std::move(bitmap), width_, height_, unit, orientation_);
+}
+
+// TurboJPEG hands CMYK out only as CMYK, so it is decoded to a row buffer of
+// its own and turned into blue-green-red with the usual naive formula
+// (each colour is what its ink and the black ink leave of white).
+void JpegPictureDecoder::DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth,
+                                    std::int32_t scaledHeight) {
+  const std::size_t pitch = std::size_t(scaledWidth) * 4;
+  std::vector<std::uint8_t> cmyk(pitch * std::size_t(scaledHeight));
+  CheckResult(tjDecompress2(handle_.get(), data_, static_cast<unsigned long>(size_), cmyk.data(),
+                            scaledWidth, int(pitch), scaledHeight, TJPF_CMYK, TJFLAG_LIMITSCANS));
+  const int flip = invertedCmyk_ ? 0 : 255;
+  for (std::int32_t y = 0; y < scaledHeight; ++y) {
+    const std::uint8_t* in = cmyk.data() + std::size_t(y) * pitch;
+    std::uint8_t* out = bitmap.Bits() + std::size_t(scaledHeight - 1 - y) * bitmap.Stride();
+    for (std::int32_t x = 0; x < scaledWidth; ++x, in += 4, out += 3) {
+      const int white = flip ^ in[3];  // what the black ink leaves, 0 to 255
+      // (a * b + 127) / 255 rounds the product of two fractions of 255.
+      out[0] = std::uint8_t(((flip ^ in[2]) * white + 127) / 255);
+      out[1] = std::uint8_t(((flip ^ in[1]) * white + 127) / 255);
+      out[2] = std::uint8_t(((flip ^ in[0]) * white + 127) / 255);
+    }
+  }
+}
+
+// A warning (data cut short or damaged after the start) leaves the picture
+// as far as it could be decoded, the way browsers show such files; only a
+// failure to decode at all raises.
+void JpegPictureDecoder::CheckResult(int result) {
+  if (result == 0 || tjGetErrorCode(handle_.get()) == TJERR_WARNING) return;
+  throw PictureLoader::InvalidPicture(
+      path_, std::string("the JPEG data cannot be decoded: ") + tjGetErrorStr2(handle_.get()));
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "StdPicture.h"
+
+// Decodes a JPEG file held in memory through TurboJPEG, straight into a
+// bottom-up blue-green-red bitmap (its stride is the decoder's pitch), at
+// the smallest DCT scale that still gives the size asked for. The header is
+// read and checked when the decoder is made, before anything is allocated
+// from it. Grey, YCbCr, CMYK and YCCK files are read; progressive files are
+// held to a bounded number of scans. A file cut short gives the part that is
+// there; one that cannot be started on raises error 481 naming the file.
+class JpegPictureDecoder {
+ public:
+  // The bytes are borrowed and must outlive the decoder.
+  JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path);
+  ~JpegPictureDecoder();
+  JpegPictureDecoder(const JpegPictureDecoder&) = delete;
+  JpegPictureDecoder& operator=(const JpegPictureDecoder&) = delete;
+
+  std::int32_t StoredWidth() const { return width_; }
+  std::int32_t StoredHeight() const { return height_; }
+  int Orientation() const { return orientation_; }
+
+  // Decodes at the smallest scale whose result is at least minWidth x
+  // minHeight pixels as stored; at full size when no smaller one is.
+  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight);
+
+ private:
+  struct HandleCloser {
+    void operator()(void* handle) const;
+  };
+  void DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth, std::int32_t scaledHeight);
+  void CheckResult(int result);
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::string path_;
+  std::unique_ptr<void, HandleCloser> handle_;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  int colourspace_ = 0;
+  int orientation_ = 1;
+  bool invertedCmyk_ = false;
+};

@@ -1,0 +1,118 @@
+#include "PictureLoader.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "JpegPictureDecoder.h"
+#include "QtPictureDecoder.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool StartsWith(const std::vector<std::uint8_t>& bytes, const char* magic, std::size_t length) {
+  return bytes.size() >= length && std::memcmp(bytes.data(), magic, length) == 0;
+}
+
+}  // namespace
+
+PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
+  ReadFile();
+  if (bytes_.empty()) throw InvalidPicture(path_, "the file is empty");
+  if (StartsWith(bytes_, "\xFF\xD8\xFF", 3)) {
+    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes_.data(), bytes_.size(), path_);
+  } else if (StartsWith(bytes_, "BM", 2)) {
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.data(), bytes_.size(), "bmp", path_);
+  } else if (StartsWith(bytes_, "GIF87a", 6) || StartsWith(bytes_, "GIF89a", 6)) {
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.data(), bytes_.size(), "gif", path_);
+  } else {
+    throw InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
+  }
+}
+
+PictureLoader::~PictureLoader() = default;
+
+std::int32_t PictureLoader::Width() const {
+  if (other_) return other_->Width();
+  return jpeg_->Orientation() >= 5 ? jpeg_->StoredHeight() : jpeg_->StoredWidth();
+}
+
+std::int32_t PictureLoader::Height() const {
+  if (other_) return other_->Height();
+  return jpeg_->Orientation() >= 5 ? jpeg_->StoredWidth() : jpeg_->StoredHeight();
+}
+
+StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
+  StdPicture picture;
+  if (jpeg_) {
+    const bool turned = jpeg_->Orientation() >= 5;
+    picture = jpeg_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
+  } else {
+    picture = other_->Decode();
+  }
+  // The decoders borrow the bytes, so they go first.
+  jpeg_.reset();
+  other_.reset();
+  bytes_ = {};
+  return picture;
+}
+
+StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
+  PictureLoader loader(aFilePath);
+  return loader.Load(std::numeric_limits<std::int32_t>::max(),
+                     std::numeric_limits<std::int32_t>::max());
+}
+
+void PictureLoader::ReadFile() {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path_.c_str(), "rb"));
+  if (!file) {
+    const int error = errno;
+    throw platform::RunTimeError::fromErrno(
+        error, kSource,
+        platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path_);
+  }
+  struct stat status {};
+  if (::fstat(::fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
+    throw platform::RunTimeError(platform::kPathFileAccessError, kSource,
+                                 platform::StandardDescription(platform::kPathFileAccessError) +
+                                     ": " + path_ + " is not a file");
+  }
+  if (status.st_size > kMaxFileBytes) throw InvalidPicture(path_, "the file is too large");
+  bytes_.resize(std::size_t(status.st_size));
+  const std::size_t read = std::fread(bytes_.data(), 1, bytes_.size(), file.get());
+  if (read != bytes_.size()) {
+    if (std::ferror(file.get())) {
+      throw platform::RunTimeError(platform::kDeviceIoError, kSource,
+                                   platform::StandardDescription(platform::kDeviceIoError) + ": " +
+                                       path_);
+    }
+    bytes_.resize(read);  // the file shrank while we read it: what is there counts
+  }
+}
+
+platform::RunTimeError PictureLoader::InvalidPicture(const std::string& path,
+                                                     const std::string& why) {
+  return platform::RunTimeError(platform::kInvalidPicture, kSource,
+                                "Invalid picture: " + path + " (" + why + ")");
+}
+
+platform::RunTimeError PictureLoader::OutOfMemory(const std::string& path) {
+  return platform::RunTimeError(platform::kOutOfMemory, kSource,
+                                platform::StandardDescription(platform::kOutOfMemory) +
+                                    ": no room for the pixels of " + path);
+}
+
+void PictureLoader::CheckSize(const std::string& path, std::int64_t width, std::int64_t height) {
+  if (width < 1 || height < 1) throw InvalidPicture(path, "the picture has no pixels");
+  if (width * height > kMaxPixels) {
+    throw InvalidPicture(path, "the picture is " + std::to_string(width) + " x " +
+                                   std::to_string(height) +
+                                   " pixels, more than the 100 megapixels a picture may have");
+  }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RunTimeError.h"
+#include "StdPicture.h"
+
+class JpegPictureDecoder;
+class QtPictureDecoder;
+
+// The picture loader: reads a JPEG, BMP or GIF file (told apart by their
+// first bytes, not by the name) into a picture. Making the loader reads the
+// file and its header, so the picture's full size, as shown, is known before
+// any pixel is decoded; Load then decodes it, a JPEG at a reduced scale when
+// only a smaller picture is needed. Anything that is not a loadable picture
+// raises a run-time error whose description names the file.
+class PictureLoader {
+ public:
+  static constexpr const char* kSource = "tesselet.PictureLoader";
+  // Larger pictures are refused before they are decoded.
+  static constexpr std::int64_t kMaxPixels = 100'000'000;
+  // Larger files are refused before they are read.
+  static constexpr std::int64_t kMaxFileBytes = std::int64_t{1} << 30;
+
+  explicit PictureLoader(const std::string& aFilePath);
+  ~PictureLoader();
+  PictureLoader(const PictureLoader&) = delete;
+  PictureLoader& operator=(const PictureLoader&) = delete;
+
+  // Full size as shown (JPEG EXIF orientation applied).
+  std::int32_t Width() const;
+  std::int32_t Height() const;
+
+  // The picture, decoded to at least minWidth x minHeight pixels as shown,
+  // or at full size. The file's bytes are released afterwards.
+  StdPicture Load(std::int32_t minWidth, std::int32_t minHeight);
+
+  // The whole picture at full size.
+  static StdPicture LoadPicture(const std::string& aFilePath);
+
+  // Error 481 "Invalid picture" with the file and the reason.
+  static platform::RunTimeError InvalidPicture(const std::string& path, const std::string& why);
+  // Error 7 for a picture whose pixels cannot be allocated.
+  static platform::RunTimeError OutOfMemory(const std::string& path);
+  // Raises error 481 for a size below 1 pixel or above kMaxPixels.
+  static void CheckSize(const std::string& path, std::int64_t width, std::int64_t height);
+
+ private:
+  void ReadFile();
+
+  std::string path_;
+  std::vector<std::uint8_t> bytes_;
+  std::unique_ptr<JpegPictureDecoder> jpeg_;
+  std::unique_ptr<QtPictureDecoder> other_;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+class DibBitmap;
+
+// Turns a picture stored in one of the eight EXIF orientations upright.
+// Orientation 1 is as stored; 2 mirrored left to right; 3 turned half way;
+// 4 mirrored top to bottom; 5 mirrored along the main diagonal; 6 stored a
+// quarter turn anticlockwise (shown turned clockwise); 7 mirrored along the
+// other diagonal; 8 stored a quarter turn clockwise. 5 to 8 swap the sides.
+class PictureOrientation {
+ public:
+  // Draws `stored`, shown upright, into `target` with its top-left corner at
+  // (left, top) counted from the target's top-left; what falls outside the
+  // target is left out.
+  static void Draw(const DibBitmap& stored, int orientation, DibBitmap& target, std::int32_t left,
+                   std::int32_t top);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+// Colour values as the programs keep them: 0x00BBGGRR for a plain colour,
+// or 0x80000000 plus an index for a system colour (the window background,
+// button face, highlight...), which takes the desktop's current colour.
+class SystemColour {
+ public:
+  static constexpr std::uint32_t kSystemFlag = 0x80000000u;
+
+  // The plain colour a value stands for; system colours through the
+  // application's palette. Raises error 5 for a value that is neither.
+  static std::uint32_t OleTranslateColor(std::uint32_t aColor);
+};

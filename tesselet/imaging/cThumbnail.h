@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "DibBitmap.h"
+#include "StdPicture.h"
+
+// Turns one picture into one thumbnail file: the picture reduced to fit a
+// MaxWidth x MaxHeight box, keeping its proportions and never enlarged,
+// each pixel the mean of the picture area it covers. With ForcedDimensions
+// the thumbnail is exactly the box, the picture centred on BackColor. The
+// last three letters of DestFilePath, in any case, choose the file: "jpg"
+// writes a JPEG at quality 90, "bmp" a 24-bit BMP, anything else nothing.
+// Errors of the loader and the writers go to the caller unchanged.
+class cThumbnail {
+ public:
+  static constexpr std::int32_t kJpegQuality = 90;
+
+  bool ForcedDimensions() const { return forcedDimensions_; }
+  void ForcedDimensions(bool aBool) { forcedDimensions_ = aBool; }
+  std::int32_t MaxWidth() const { return maxWidth_; }
+  void MaxWidth(std::int32_t aLong) { maxWidth_ = aLong; }
+  std::int32_t MaxHeight() const { return maxHeight_; }
+  void MaxHeight(std::int32_t aLong) { maxHeight_ = aLong; }
+  // 0x00BBGGRR, or 0x80000000 plus a system colour's index.
+  std::uint32_t BackColor() const { return backColor_; }
+  void BackColor(std::uint32_t aColor) { backColor_ = aColor; }
+  const std::string& DestFilePath() const { return destFilePath_; }
+  void DestFilePath(const std::string& aString) { destFilePath_ = aString; }
+
+  // Renders the picture and writes the thumbnail file.
+  void CreateFromStdPicture(const StdPicture& aStdPicture) const;
+
+  // Loads the picture file (JPEG, BMP or GIF) and makes its thumbnail. A
+  // JPEG is decoded only as finely as the thumbnail needs.
+  void CreateFromFile(const std::string& aFilePath) const;
+
+  // The thumbnail as it is written, before any encoding.
+  std::unique_ptr<DibBitmap> RenderCanvas(const StdPicture& aStdPicture) const;
+
+ private:
+  // Wraps a bitmap in a picture object that owns it from then on.
+  static StdPicture PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t palette);
+  void CheckBox() const;
+
+  std::int32_t maxWidth_ = 50;
+  std::int32_t maxHeight_ = 50;
+  std::uint32_t backColor_ = 0xFFFFFF;
+  std::string destFilePath_;
+  bool forcedDimensions_ = false;
+};

@@ -1,0 +1,173 @@
+#pragma once
+
+// Pictures made by the tests: pixel patterns, JPEG files encoded from them
+// (with an EXIF orientation when asked), and ways to compare the results.
+
+#include <turbojpeg.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "DibBitmap.h"
+
+namespace test_pictures {
+
+struct Rgb {
+  int red, green, blue;
+};
+
+// A picture as rows from the top, 3 bytes a pixel in the order red, green, blue.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+
+  Rgb At(int x, int y) const {
+    const std::uint8_t* p = &rgb[(std::size_t(y) * width + x) * 3];
+    return {p[0], p[1], p[2]};
+  }
+};
+
+inline Picture Make(int width, int height, const std::function<Rgb(int, int)>& colour) {
+  Picture picture{width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3)};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = colour(x, y);
+      std::uint8_t* p = &picture.rgb[(std::size_t(y) * width + x) * 3];
+      p[0] = std::uint8_t(c.red);
+      p[1] = std::uint8_t(c.green);
+      p[2] = std::uint8_t(c.blue);
+    }
+  }
+  return picture;
+}
+
+// Smooth shades with a little deterministic noise: like a photograph, and
+// different in every corner so that turns and mirrors show.
+inline Picture Photo(int width, int height, unsigned seed = 1) {
+  return Make(width, height, [&](int x, int y) {
+    unsigned h = (unsigned(x) * 73856093u) ^ (unsigned(y) * 19349663u) ^ (seed * 83492791u);
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    h ^= h >> 15;
+    const int noise = int(h % 17) - 8;
+    auto clamp = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
+    return Rgb{clamp(40 + 180 * x / width + noise), clamp(30 + 200 * y / height - noise),
+               clamp(200 - 150 * (x + y) / (width + height) + noise / 2)};
+  });
+}
+
+// The picture as the given EXIF orientation stores it, so that showing the
+// stored picture with that orientation gives `upright` again.
+inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
+  const bool swaps = orientation >= 5;
+  const int sw = swaps ? upright.height : upright.width;
+  const int sh = swaps ? upright.width : upright.height;
+  Picture stored{sw, sh, std::vector<std::uint8_t>(upright.rgb.size())};
+  for (int y = 0; y < upright.height; ++y) {
+    for (int x = 0; x < upright.width; ++x) {
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2: sx = sw - 1 - x; break;
+        case 3: sx = sw - 1 - x; sy = sh - 1 - y; break;
+        case 4: sy = sh - 1 - y; break;
+        case 5: sx = y; sy = x; break;
+        case 6: sx = y; sy = sh - 1 - x; break;
+        case 7: sx = sw - 1 - y; sy = sh - 1 - x; break;
+        case 8: sx = sw - 1 - y; sy = x; break;
+        default: break;
+      }
+      for (int c = 0; c < 3; ++c) {
+        stored.rgb[(std::size_t(sy) * sw + sx) * 3 + c] = upright.rgb[(std::size_t(y) * upright.width + x) * 3 + c];
+      }
+    }
+  }
+  return stored;
+}
+
+inline std::string EncodeJpeg(const Picture& picture, int quality = 95, int subsampling = TJSAMP_444,
+                              int flags = 0) {
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int result = tjCompress2(handle, picture.rgb.data(), picture.width, 0, picture.height,
+                                 TJPF_RGB, &out, &size, subsampling, quality, flags | TJFLAG_ACCURATEDCT);
+  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
+  tjFree(out);
+  tjDestroy(handle);
+  if (bytes.empty()) throw std::runtime_error("the test could not encode its JPEG");
+  return bytes;
+}
+
+// CMYK (4 bytes a pixel from the top) to a YCCK JPEG with an Adobe segment.
+inline std::string EncodeCmykJpeg(const std::vector<std::uint8_t>& cmyk, int width, int height) {
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int result = tjCompress2(handle, cmyk.data(), width, 0, height, TJPF_CMYK, &out, &size,
+                                 TJSAMP_444, 100, TJFLAG_ACCURATEDCT);
+  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
+  tjFree(out);
+  tjDestroy(handle);
+  if (bytes.empty()) throw std::runtime_error("the test could not encode its CMYK JPEG");
+  return bytes;
+}
+
+// Puts an EXIF segment with the orientation right after the start marker,
+// in big-endian ("MM") or little-endian ("II") byte order.
+inline std::string WithExifOrientation(const std::string& jpeg, int orientation, bool bigEndian = true) {
+  auto u16 = [&](int v) {
+    return bigEndian ? std::string{char(v >> 8), char(v & 0xFF)} : std::string{char(v & 0xFF), char(v >> 8)};
+  };
+  auto u32 = [&](int v) { return bigEndian ? u16(0) + u16(v) : u16(v) + u16(0); };
+  std::string tiff = std::string(bigEndian ? "MM" : "II") + u16(42) + u32(8);
+  tiff += u16(2);                                              // two entries
+  tiff += u16(0x010F) + u16(2) + u32(4) + std::string("Cam\0", 4);  // make, ahead of it
+  tiff += u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0);
+  tiff += u32(0);                                              // no next directory
+  const std::string payload = std::string("Exif\0\0", 6) + tiff;
+  const int length = int(payload.size()) + 2;
+  const std::string segment = std::string("\xFF\xE1") + char(length >> 8) + char(length & 0xFF) + payload;
+  return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+}
+
+inline std::filesystem::path Fixture(const std::string& name) {
+  return std::filesystem::path(__FILE__).parent_path() / "fixtures" / name;
+}
+
+// The colour of a pixel of a bottom-up blue-green-red bitmap, counted from the top.
+inline Rgb PixelOf(const DibBitmap& bitmap, int x, int y) {
+  const std::uint8_t* p = bitmap.Bits() + std::size_t(bitmap.Height() - 1 - y) * bitmap.Stride() + 3 * x;
+  return {p[2], p[1], p[0]};
+}
+
+// Peak signal-to-noise ratio between two bitmaps of the same size, in dB.
+inline double Psnr(const DibBitmap& a, const DibBitmap& b) {
+  double squares = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      const Rgb p = PixelOf(a, x, y), q = PixelOf(b, x, y);
+      squares += std::pow(p.red - q.red, 2) + std::pow(p.green - q.green, 2) + std::pow(p.blue - q.blue, 2);
+    }
+  }
+  const double mean = squares / (3.0 * a.Width() * a.Height());
+  return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
+}
+
+inline int MaxDifference(const DibBitmap& a, const DibBitmap& b) {
+  int worst = 0;
+  for (int y = 0; y < a.Height(); ++y) {
+    for (int x = 0; x < a.Width(); ++x) {
+      const Rgb p = PixelOf(a, x, y), q = PixelOf(b, x, y);
+      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
+    }
+  }
+  return worst;
+}
+
+}  // namespace test_pictures

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <sys/stat.h>
+
+#include "PictureLoader.h"
+#include "RunTimeError.h"
+#include "TempFolder.h"
+#include "TestPictures.h"
+
+namespace {
+
+using namespace test_pictures;
+
+// Largest difference of any channel between a loaded picture and the one encoded.
+int Difference(const StdPicture& loaded, const Picture& expected) {
+  const DibBitmap& bitmap = *loaded.Bitmap();
+  EXPECT_EQ(bitmap.Width(), expected.width);
+  EXPECT_EQ(bitmap.Height(), expected.height);
+  int worst = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      const Rgb p = PixelOf(bitmap, x, y), q = expected.At(x, y);
+      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green),
+                        std::abs(p.blue - q.blue)});
+    }
+  }
+  return worst;
+}
+
+Picture Smooth(int width, int height) {
+  return Make(width, height, [&](int x, int y) {
+    return Rgb{20 + 200 * x / width, 230 - 200 * y / height, 60 + 100 * (x + y) / (width + height)};
+  });
+}
+
+TEST(PictureLoader, JpegKindsLoadWithTheirColours) {
+  TempFolder folder;
+  const Picture smooth = Smooth(48, 32);
+  const Picture grey = Make(48, 32, [](int x, int y) { return Rgb{x * 5, x * 5, x * 5 + 0 * y}; });
+  // The fixtures hold this 16 x 8 picture, arithmetic-coded and with a
+  // restart marker after every block.
+  const Picture fixture = Make(16, 8, [](int x, int y) {
+    return x < 4 && y < 4 ? Rgb{255, 255, 255} : Rgb{255 - x * 16, y * 32, x * 16};
+  });
+  struct Case {
+    const char* rule;
+    std::filesystem::path file;
+    const Picture& expected;
+    int tolerance;
+  };
+  const Case cases[] = {
+      {"baseline 4:4:4", folder.write("a.jpg", EncodeJpeg(smooth, 95, TJSAMP_444)), smooth, 4},
+      {"baseline 4:2:0", folder.write("b.jpg", EncodeJpeg(smooth, 95, TJSAMP_420)), smooth, 6},
+      {"progressive", folder.write("c.jpg", EncodeJpeg(smooth, 95, TJSAMP_420, TJFLAG_PROGRESSIVE)),
+       smooth, 6},
+      {"greyscale", folder.write("d.jpg", EncodeJpeg(grey, 95, TJSAMP_GRAY)), grey, 3},
+      {"arithmetic-coded", Fixture("arithmetic.jpg"), fixture, 16},
+      {"restart markers", Fixture("restart-markers.jpg"), fixture, 16},
+  };
+  for (const Case& c : cases) {
+    const StdPicture picture = PictureLoader::LoadPicture(c.file.string());
+    EXPECT_LE(Difference(picture, c.expected), c.tolerance) << c.rule;
+    EXPECT_EQ(picture.Unit(), 1.0) << c.rule;
+  }
+}
+
+TEST(PictureLoader, CmykStoredInvertedWithAnAdobeSegmentLoadsAsItsColours) {
+  TempFolder folder;
+  // Inverted CMYK: 255 is no ink. Cyan/magenta/yellow left as the red,
+  // green, blue wanted, with the black ink's share taken off each.
+  const int width = 16, height = 16;
+  std::vector<std::uint8_t> cmyk;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int key = y < 8 ? 255 : 128;
+      cmyk.insert(cmyk.end(), {std::uint8_t(200), std::uint8_t(100), std::uint8_t(x * 10), std::uint8_t(key)});
+    }
+  }
+  const auto file = folder.write("cmyk.jpg", EncodeCmykJpeg(cmyk, width, height));
+  const Picture expected = Make(width, height, [](int x, int y) {
+    const int key = y < 8 ? 255 : 128;
+    return Rgb{(200 * key + 127) / 255, (100 * key + 127) / 255, (x * 10 * key + 127) / 255};
+  });
+  EXPECT_LE(Difference(PictureLoader::LoadPicture(file.string()), expected), 3);
+}
+
+TEST(PictureLoader, JpegDecodesAtTheSmallestScaleThatCoversTheSizeAskedFor) {
+  TempFolder folder;
+  const auto file = folder.write("p.jpg", EncodeJpeg(Photo(1600, 1200), 90, TJSAMP_420));
+  struct Case {
+    const char* rule;
+    int minWidth, minHeight, width, height;
+    double unit;
+  };
+  const Case cases[] = {
+      {"1/8 covers 200 x 150", 200, 150, 200, 150, 8},
+      {"one pixel more needs 1/4", 201, 150, 400, 300, 4},
+      {"the height decides as well", 100, 151, 400, 300, 4},
+      {"3/8 exists between them", 500, 375, 600, 450, 8.0 / 3},
+      {"full size when only that covers it", 1500, 10, 1600, 1200, 1},
+      {"never more than full size", 5000, 5000, 1600, 1200, 1},
+  };
+  for (const Case& c : cases) {
+    PictureLoader loader(file.string());
+    EXPECT_EQ(loader.Width(), 1600) << c.rule;
+    EXPECT_EQ(loader.Height(), 1200) << c.rule;
+    const StdPicture picture = loader.Load(c.minWidth, c.minHeight);
+    EXPECT_EQ(picture.Bitmap()->Width(), c.width) << c.rule;
+    EXPECT_EQ(picture.Bitmap()->Height(), c.height) << c.rule;
+    EXPECT_DOUBLE_EQ(picture.Unit(), c.unit) << c.rule;
+    EXPECT_EQ(picture.Width(), 1600) << "the full size stays known: " << c.rule;
+  }
+}
+
+TEST(PictureLoader, ExifOrientationGivesTheSizeAsShown) {
+  TempFolder folder;
+  const std::string jpeg = EncodeJpeg(Photo(40, 24));
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    for (bool bigEndian : {true, false}) {
+      const auto file = folder.write("o.jpg", WithExifOrientation(jpeg, orientation, bigEndian));
+      PictureLoader loader(file.string());
+      const bool turned = orientation >= 5;
+      EXPECT_EQ(loader.Width(), turned ? 24 : 40) << orientation;
+      EXPECT_EQ(loader.Height(), turned ? 40 : 24) << orientation;
+      const StdPicture picture = loader.Load(1, 1);
+      EXPECT_EQ(picture.Orientation(), orientation) << orientation << (bigEndian ? " MM" : " II");
+      EXPECT_EQ(picture.Width(), turned ? 24 : 40) << orientation;
+    }
+  }
+  for (int bad : {0, 9, 300}) {
+    const auto file = folder.write("bad.jpg", WithExifOrientation(jpeg, bad));
+    EXPECT_EQ(PictureLoader::LoadPicture(file.string()).Orientation(), 1) << "unknown value " << bad;
+  }
+  // An EXIF block whose directory lies beyond its end is ignored, not followed.
+  std::string broken = WithExifOrientation(jpeg, 6);
+  broken[2 + 2 + 2 + 6 + 4 + 3] = char(0x7F);  // the directory offset's low byte
+  EXPECT_EQ(PictureLoader::LoadPicture(folder.write("broken.jpg", broken).string()).Orientation(), 1);
+}
+
+TEST(PictureLoader, TruncatedJpegGivesThePartThatIsThere) {
+  TempFolder folder;
+  const Picture photo = Smooth(64, 64);
+  const std::string whole = EncodeJpeg(photo, 95, TJSAMP_444);
+  const auto file = folder.write("cut.jpg", whole.substr(0, whole.size() * 6 / 10));
+  const StdPicture picture = PictureLoader::LoadPicture(file.string());
+  ASSERT_EQ(picture.Bitmap()->Width(), 64);
+  ASSERT_EQ(picture.Bitmap()->Height(), 64);
+  const Picture top = Make(64, 16, [&](int x, int y) { return photo.At(x, y); });
+  int worst = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const Rgb p = PixelOf(*picture.Bitmap(), x, y), q = top.At(x, y);
+      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
+    }
+  }
+  EXPECT_LE(worst, 4) << "the rows before the cut are the picture's";
+}
+
+TEST(PictureLoader, BmpAndTheFirstFrameOfAGifLoadExactly) {
+  TempFolder folder;
+  QImage image(5, 3, QImage::Format_RGB888);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) image.setPixel(x, y, qRgb(x * 50, y * 100, 255 - x * 10));
+  }
+  const auto bmp = folder.path() / "p.bmp";
+  ASSERT_TRUE(image.save(QString::fromStdString(bmp.string()), "BMP"));
+  const StdPicture fromBmp = PictureLoader::LoadPicture(bmp.string());
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 5; ++x) {
+      const Rgb p = PixelOf(*fromBmp.Bitmap(), x, y);
+      EXPECT_EQ(p.red, x * 50);
+      EXPECT_EQ(p.green, y * 100);
+      EXPECT_EQ(p.blue, 255 - x * 10);
+    }
+  }
+  // Frame one: red with a blue top-left and a lime bottom-right pixel;
+  // frame two is black.
+  const StdPicture fromGif = PictureLoader::LoadPicture(Fixture("two-frames.gif").string());
+  ASSERT_EQ(fromGif.Width(), 4);
+  ASSERT_EQ(fromGif.Height(), 2);
+  const Rgb topLeft = PixelOf(*fromGif.Bitmap(), 0, 0);
+  const Rgb middle = PixelOf(*fromGif.Bitmap(), 1, 0);
+  const Rgb bottomRight = PixelOf(*fromGif.Bitmap(), 3, 1);
+  EXPECT_EQ((std::array{topLeft.red, topLeft.green, topLeft.blue}), (std::array{0, 0, 255}));
+  EXPECT_EQ((std::array{middle.red, middle.green, middle.blue}), (std::array{255, 0, 0}));
+  EXPECT_EQ((std::array{bottomRight.red, bottomRight.green, bottomRight.blue}), (std::array{0, 255, 0}));
+}
+
+// A JPEG whose frame header claims another size.
+std::string WithJpegSize(std::string jpeg, int width, int height) {
+  const std::size_t frame = jpeg.find("\xFF\xC0");
+  jpeg[frame + 5] = char(height >> 8), jpeg[frame + 6] = char(height & 0xFF);
+  jpeg[frame + 7] = char(width >> 8), jpeg[frame + 8] = char(width & 0xFF);
+  return jpeg;
+}
+
+// A BMP header for a 24-bit picture of the given size, and no pixels.
+std::string BmpHeaderOnly(int width, int height) {
+  std::string header(54, '\0');
+  auto put32 = [&](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) header[at + i] = char(v >> (8 * i));
+  };
+  header[0] = 'B', header[1] = 'M';
+  put32(2, 54 + 3000);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, std::uint32_t(width));
+  put32(22, std::uint32_t(height));
+  header[26] = 1, header[28] = 24;
+  return header;
+}
+
+// The last scan of a progressive file, repeated until the file has many
+// hundreds of scans: each costs a pass over the whole picture.
+std::string ScanFlood() {
+  const std::string jpeg = EncodeJpeg(Smooth(16, 16), 90, TJSAMP_444, TJFLAG_PROGRESSIVE);
+  const std::size_t lastScan = jpeg.rfind("\xFF\xDA");
+  const std::string scan = jpeg.substr(lastScan, jpeg.size() - 2 - lastScan);
+  std::string flood = jpeg.substr(0, jpeg.size() - 2);
+  for (int i = 0; i < 1000; ++i) flood += scan;
+  return flood + "\xFF\xD9";
+}
+
+TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile) {
+  TempFolder folder;
+  const std::string jpeg = EncodeJpeg(Smooth(32, 32));
+  struct Case {
+    const char* rule;
+    std::filesystem::path file;
+    int number;
+    const char* says;
+  };
+  ::mkdir((folder.path() / "folder.jpg").c_str(), 0755);
+  const Case cases[] = {
+      {"missing file", folder.path() / "missing.jpg", platform::kFileNotFound, "File not found"},
+      {"a folder", folder.path() / "folder.jpg", platform::kPathFileAccessError, "not a file"},
+      {"empty file", folder.write("empty.jpg", ""), platform::kInvalidPicture, "empty"},
+      {"another format", folder.write("text.jpg", "just some text"), platform::kInvalidPicture,
+       "not a JPEG, BMP or GIF"},
+      {"a JPEG the decoder cannot start on", folder.write("start.jpg", jpeg.substr(0, 30)),
+       platform::kInvalidPicture, "ends before"},
+      {"a JPEG header claiming 20000 x 20000 pixels",
+       folder.write("huge.jpg", WithJpegSize(jpeg, 20000, 20000)), platform::kInvalidPicture,
+       "100 megapixels"},
+      {"a BMP header claiming 20000 x 20000 pixels",
+       folder.write("huge.bmp", BmpHeaderOnly(20000, 20000)), platform::kInvalidPicture,
+       "Invalid picture"},
+      {"a BMP with no pixels after its header", folder.write("cut.bmp", BmpHeaderOnly(30, 30)),
+       platform::kInvalidPicture, "Invalid picture"},
+      {"a damaged GIF", folder.write("bad.gif", "GIF89a\x05\x00"), platform::kInvalidPicture,
+       "Invalid picture"},
+      {"a flood of scans", folder.write("flood.jpg", ScanFlood()), platform::kInvalidPicture,
+       "more than 500 scans"},
+  };
+  for (const Case& c : cases) {
+    try {
+      PictureLoader loader(c.file.string());
+      loader.Load(50, 50);
+      ADD_FAILURE() << c.rule << ": no error";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), c.number) << c.rule << ": " << error.description();
+      EXPECT_NE(error.description().find(c.says), std::string::npos) << c.rule << ": " << error.description();
+      EXPECT_NE(error.description().find(c.file.string()), std::string::npos)
+          << c.rule << " names the file: " << error.description();
+      EXPECT_EQ(error.source(), "tesselet.PictureLoader") << c.rule;
+    }
+  }
+}
+
+}  // namespace
