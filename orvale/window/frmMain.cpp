@@ -57,6 +57,10 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
       forms_(forms),
       clock_(std::move(clock)),
       outerSize_(*this) {
+  // Menus are pop-up windows of their own; parenting them keeps them with
+  // the window's children.
+  mnuFile.setParent(this, mnuFile.windowFlags());
+  mnuHelpMain.setParent(this, mnuHelpMain.windowFlags());
   setObjectName("frmMain");
   setWindowTitle("Orvale");
   setAcceptDrops(true);

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FormsCollection.h"
+#include "Module1.h"
+#include "RecordingHostServices.h"
+#include "TempFolder.h"
+#include "frmMain.h"
+
+// One QApplication for the whole test program, on Qt's offscreen platform.
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "orvale_window_test";
+    static char* argv[] = {name, nullptr};
+    application_ = std::make_unique<QApplication>(argc, argv);
+  }
+  void TearDown() override { application_.reset(); }
+
+ private:
+  std::unique_ptr<QApplication> application_;
+};
+
+inline ::testing::Environment* const kQtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+inline QString Text(const std::string& bytes) {
+  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+// A main window over a program folder with both templates, answering and
+// recording through the host, with a clock that moves on at every look so
+// the build's pauses pass at once.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program.write("FirstPart.txt", "<html>\r\nvar pictures = [\r\n");
+    program.write("LastPart.txt", "];\r\n</html>\r\n");
+    form = std::make_unique<orvale::frmMain>(state, host, program.path(), forms,
+                                             [this] { return now += 0.05; });
+    QObject::connect(&form->txtFolderToBrowse, &QPlainTextEdit::textChanged, [this] {
+      const QString text = form->txtFolderToBrowse.toPlainText();
+      // Replacing the text passes through an empty box on the way.
+      if (!text.isEmpty()) statuses.push_back(text.toStdString());
+    });
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  // A whole drag over the folder box, ending in the drop. True when the
+  // box accepted every step.
+  bool DropOnBox(const QMimeData& data) { return Drop(*form->txtFolderToBrowse.viewport(), data); }
+
+  static bool Drop(QWidget& target, const QMimeData& data) {
+    const QPointF point(target.width() / 2.0, target.height() / 2.0);
+    QDragEnterEvent enter(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    QDragMoveEvent move(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&target, &move);
+    QDropEvent drop(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+    return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
+  }
+
+  static std::unique_ptr<QMimeData> Files(const std::vector<std::string>& paths) {
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    // Encoded byte for byte, as a file manager sends names that are not UTF-8.
+    for (const auto& path : paths)
+      urls << QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"));
+    data->setUrls(urls);
+    return data;
+  }
+
+  TempFolder program;
+  platform::RecordingHostServices host;
+  orvale::Module1 state;
+  common::FormsCollection forms;
+  double now = 1000;
+  std::unique_ptr<orvale::frmMain> form;
+  std::vector<std::string> statuses;
+};
