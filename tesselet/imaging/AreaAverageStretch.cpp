@@ -93,8 +93,8 @@ void AreaAverageStretch::Stretch(const DibBitmap& source, double unit, std::int3
                                  std::int32_t fullHeight, DibBitmap& target) {
   const std::int32_t width = target.Width();
   const std::int32_t height = target.Height();
-  if (unit == 1.0 && source.Width() == width && source.Height() == height &&
-      fullWidth == width && fullHeight == height) {
+  if (unit == 1.0 && source.Width() == width && source.Height() == height && fullWidth == width &&
+      fullHeight == height) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::memcpy(RowFromTop(target, y), RowFromTop(source, y), 3 * std::size_t(width));
     }

@@ -35,7 +35,8 @@ class TiffReader {
 }  // namespace
 
 int ExifOrientation::Read(const std::uint8_t* payload, std::size_t size) {
-  if (size < kExifHeaderSize + 8 || std::memcmp(payload, "Exif\0\0", kExifHeaderSize) != 0) return 1;
+  if (size < kExifHeaderSize + 8 || std::memcmp(payload, "Exif\0\0", kExifHeaderSize) != 0)
+    return 1;
   const std::uint8_t* tiff = payload + kExifHeaderSize;
   const std::size_t tiffSize = size - kExifHeaderSize;
   bool bigEndian;

@@ -34,7 +34,8 @@ void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestro
 JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
                                        const std::string& path)
     : data_(data), size_(size), path_(path), handle_(tjInitDecompress()) {
-  if (!handle_) throw platform::RunTimeError::standard(platform::kOutOfMemory, PictureLoader::kSource);
+  if (!handle_)
+    throw platform::RunTimeError::standard(platform::kOutOfMemory, PictureLoader::kSource);
   if (size > std::numeric_limits<unsigned long>::max()) {
     throw PictureLoader::InvalidPicture(path_, "the file is too large");
   }
@@ -75,8 +76,8 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
     // Straight into the bitmap: its stride is the decoder's pitch and the
     // decoder writes the top row last, as the bitmap keeps it.
     CheckResult(tjDecompress2(handle_.get(), data_, static_cast<unsigned long>(size_),
-                              bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight,
-                              TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
+                              bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight, TJPF_BGR,
+                              TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
   }
   const double unit = double(scale.denom) / double(scale.num);
   return StdPicture(std::move(bitmap), width_, height_, unit, orientation_);

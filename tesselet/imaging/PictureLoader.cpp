@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "JpegPictureDecoder.h"
 #include "QtPictureDecoder.h"
@@ -16,21 +17,23 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool StartsWith(const std::vector<std::uint8_t>& bytes, const char* magic, std::size_t length) {
-  return bytes.size() >= length && std::memcmp(bytes.data(), magic, length) == 0;
+bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
+                std::size_t length) {
+  return size >= length && std::memcmp(bytes, magic, length) == 0;
 }
 
 }  // namespace
 
 PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   ReadFile();
-  if (bytes_.empty()) throw InvalidPicture(path_, "the file is empty");
-  if (StartsWith(bytes_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes_.data(), bytes_.size(), path_);
-  } else if (StartsWith(bytes_, "BM", 2)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.data(), bytes_.size(), "bmp", path_);
-  } else if (StartsWith(bytes_, "GIF87a", 6) || StartsWith(bytes_, "GIF89a", 6)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.data(), bytes_.size(), "gif", path_);
+  if (size_ == 0) throw InvalidPicture(path_, "the file is empty");
+  const std::uint8_t* bytes = bytes_.get();
+  if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
+    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_);
+  } else if (StartsWith(bytes, size_, "BM", 2)) {
+    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "bmp", path_);
+  } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
+    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "gif", path_);
   } else {
     throw InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
@@ -59,7 +62,8 @@ StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   // The decoders borrow the bytes, so they go first.
   jpeg_.reset();
   other_.reset();
-  bytes_ = {};
+  bytes_.reset();
+  size_ = 0;
   return picture;
 }
 
@@ -84,15 +88,20 @@ void PictureLoader::ReadFile() {
                                      ": " + path_ + " is not a file");
   }
   if (status.st_size > kMaxFileBytes) throw InvalidPicture(path_, "the file is too large");
-  bytes_.resize(std::size_t(status.st_size));
-  const std::size_t read = std::fread(bytes_.data(), 1, bytes_.size(), file.get());
-  if (read != bytes_.size()) {
+  const std::size_t size = std::size_t(status.st_size);
+  try {
+    bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+  } catch (const std::bad_alloc&) {
+    throw OutOfMemory(path_);
+  }
+  size_ = std::fread(bytes_.get(), 1, size, file.get());
+  if (size_ != size) {
     if (std::ferror(file.get())) {
-      throw platform::RunTimeError(platform::kDeviceIoError, kSource,
-                                   platform::StandardDescription(platform::kDeviceIoError) + ": " +
-                                       path_);
+      throw platform::RunTimeError(
+          platform::kDeviceIoError, kSource,
+          platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
     }
-    bytes_.resize(read);  // the file shrank while we read it: what is there counts
+    // The file shrank while we read it: what is there counts.
   }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "RunTimeError.h"
 #include "StdPicture.h"
@@ -52,7 +52,9 @@ class PictureLoader {
   void ReadFile();
 
   std::string path_;
-  std::vector<std::uint8_t> bytes_;
+  // Not zero-filled: every byte is read from the file before it is used.
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_ = 0;
   std::unique_ptr<JpegPictureDecoder> jpeg_;
   std::unique_ptr<QtPictureDecoder> other_;
 };

@@ -24,14 +24,34 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
       // that shows at (x, y).
       std::int32_t sx = x, sy = y;
       switch (orientation) {
-        case 2: sx = storedWidth - 1 - x; break;
-        case 3: sx = storedWidth - 1 - x; sy = storedHeight - 1 - y; break;
-        case 4: sy = storedHeight - 1 - y; break;
-        case 5: sx = y; sy = x; break;
-        case 6: sx = y; sy = storedHeight - 1 - x; break;
-        case 7: sx = storedWidth - 1 - y; sy = storedHeight - 1 - x; break;
-        case 8: sx = storedWidth - 1 - y; sy = x; break;
-        default: break;
+        case 2:
+          sx = storedWidth - 1 - x;
+          break;
+        case 3:
+          sx = storedWidth - 1 - x;
+          sy = storedHeight - 1 - y;
+          break;
+        case 4:
+          sy = storedHeight - 1 - y;
+          break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = y;
+          sy = storedHeight - 1 - x;
+          break;
+        case 7:
+          sx = storedWidth - 1 - y;
+          sy = storedHeight - 1 - x;
+          break;
+        case 8:
+          sx = storedWidth - 1 - y;
+          sy = x;
+          break;
+        default:
+          break;
       }
       const std::uint8_t* in = stored.Bits() +
                                std::size_t(storedHeight - 1 - sy) * std::size_t(stored.Stride()) +

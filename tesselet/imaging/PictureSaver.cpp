@@ -19,7 +19,8 @@ constexpr std::uint32_t kFileHeaderSize = 14;
 
 platform::RunTimeError FileError(int error, const std::string& path) {
   return platform::RunTimeError::fromErrno(
-      error, kSource, platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path);
+      error, kSource,
+      platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path);
 }
 
 void PutU16(std::uint8_t* at, std::uint32_t value) {
@@ -96,9 +97,9 @@ void PictureSaver::SavePicture(const StdPicture& picture, const std::string& aFi
   PutU32(info, sizeof(BitmapInfoHeader));
   PutU32(info + 4, std::uint32_t(bitmap->Width()));
   PutU32(info + 8, std::uint32_t(bitmap->Height()));  // positive: bottom row first
-  PutU16(info + 12, 1);                                // planes
-  PutU16(info + 14, 24);                               // bits per pixel
-  PutU32(info + 20, pixelBytes);                       // uncompressed, the rest stays 0
+  PutU16(info + 12, 1);                               // planes
+  PutU16(info + 14, 24);                              // bits per pixel
+  PutU32(info + 20, pixelBytes);                      // uncompressed, the rest stays 0
 
   TemporaryFile temporary(aFilePath);
   if (std::fwrite(headers, 1, sizeof headers, temporary.File()) != sizeof headers ||
@@ -108,6 +109,7 @@ void PictureSaver::SavePicture(const StdPicture& picture, const std::string& aFi
   }
   ::fchmod(::fileno(temporary.File()), replaces ? (existing.st_mode & 07777) : NewFileMode());
   if (!temporary.Close()) throw FileError(errno, aFilePath);
-  if (std::rename(temporary.Path().c_str(), aFilePath.c_str()) != 0) throw FileError(errno, aFilePath);
+  if (std::rename(temporary.Path().c_str(), aFilePath.c_str()) != 0)
+    throw FileError(errno, aFilePath);
   temporary.Renamed();
 }

@@ -1,7 +1,6 @@
 #include "QtPictureDecoder.h"
 
 #include <QImage>
-
 #include <limits>
 
 #include "PictureLoader.h"

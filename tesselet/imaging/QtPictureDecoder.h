@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include <QBuffer>
-#include <QByteArray>
-#include <QImageReader>
 
 #include "StdPicture.h"
 

@@ -5,9 +5,9 @@
 // Where a picture goes on a thumbnail: the fitted size and, for a thumbnail
 // of exactly the box's size, the offset that centres the picture on it.
 struct ThumbnailLayout {
-  std::int32_t Width = 0;   // the fitted picture
+  std::int32_t Width = 0;  // the fitted picture
   std::int32_t Height = 0;
-  std::int32_t Left = 0;    // its top-left corner on the canvas
+  std::int32_t Left = 0;  // its top-left corner on the canvas
   std::int32_t Top = 0;
   std::int32_t CanvasWidth = 0;
   std::int32_t CanvasHeight = 0;

@@ -42,7 +42,8 @@ void cThumbnail::CheckBox() const {
   if (maxWidth_ < 1 || maxHeight_ < 1) {
     throw platform::RunTimeError(platform::kInvalidProcedureCall, kSource,
                                  "The thumbnail box must be at least 1 x 1 pixels, not " +
-                                     std::to_string(maxWidth_) + " x " + std::to_string(maxHeight_));
+                                     std::to_string(maxWidth_) + " x " +
+                                     std::to_string(maxHeight_));
   }
 }
 
@@ -53,8 +54,8 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
     throw platform::RunTimeError(platform::kInvalidPicture, kSource,
                                  "Invalid picture: the picture holds no bitmap");
   }
-  const ThumbnailLayout layout = ThumbnailLayout::Compute(
-      aStdPicture.Width(), aStdPicture.Height(), maxWidth_, maxHeight_, forcedDimensions_);
+  const ThumbnailLayout layout = ThumbnailLayout::Compute(aStdPicture.Width(), aStdPicture.Height(),
+                                                          maxWidth_, maxHeight_, forcedDimensions_);
 
   auto canvas = DibBitmap::Create(layout.CanvasWidth, layout.CanvasHeight);
   if (!canvas) throw platform::RunTimeError::standard(platform::kOutOfMemory, kSource);
@@ -67,8 +68,8 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
   // Averaged in the picture's stored orientation, then turned upright: both
   // steps commute, and turning the small result costs next to nothing.
   const bool swaps = aStdPicture.SwapsSides();
-  auto stored = DibBitmap::Create(swaps ? layout.Height : layout.Width,
-                                  swaps ? layout.Width : layout.Height);
+  auto stored =
+      DibBitmap::Create(swaps ? layout.Height : layout.Width, swaps ? layout.Width : layout.Height);
   if (!stored) throw platform::RunTimeError::standard(platform::kOutOfMemory, kSource);
   AreaAverageStretch::Stretch(*pixels, aStdPicture.Unit(), aStdPicture.StoredWidth(),
                               aStdPicture.StoredHeight(), *stored);

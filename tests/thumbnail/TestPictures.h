@@ -73,30 +73,52 @@ inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
     for (int x = 0; x < upright.width; ++x) {
       int sx = x, sy = y;
       switch (orientation) {
-        case 2: sx = sw - 1 - x; break;
-        case 3: sx = sw - 1 - x; sy = sh - 1 - y; break;
-        case 4: sy = sh - 1 - y; break;
-        case 5: sx = y; sy = x; break;
-        case 6: sx = y; sy = sh - 1 - x; break;
-        case 7: sx = sw - 1 - y; sy = sh - 1 - x; break;
-        case 8: sx = sw - 1 - y; sy = x; break;
-        default: break;
+        case 2:
+          sx = sw - 1 - x;
+          break;
+        case 3:
+          sx = sw - 1 - x;
+          sy = sh - 1 - y;
+          break;
+        case 4:
+          sy = sh - 1 - y;
+          break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = y;
+          sy = sh - 1 - x;
+          break;
+        case 7:
+          sx = sw - 1 - y;
+          sy = sh - 1 - x;
+          break;
+        case 8:
+          sx = sw - 1 - y;
+          sy = x;
+          break;
+        default:
+          break;
       }
       for (int c = 0; c < 3; ++c) {
-        stored.rgb[(std::size_t(sy) * sw + sx) * 3 + c] = upright.rgb[(std::size_t(y) * upright.width + x) * 3 + c];
+        stored.rgb[(std::size_t(sy) * sw + sx) * 3 + c] =
+            upright.rgb[(std::size_t(y) * upright.width + x) * 3 + c];
       }
     }
   }
   return stored;
 }
 
-inline std::string EncodeJpeg(const Picture& picture, int quality = 95, int subsampling = TJSAMP_444,
-                              int flags = 0) {
+inline std::string EncodeJpeg(const Picture& picture, int quality = 95,
+                              int subsampling = TJSAMP_444, int flags = 0) {
   tjhandle handle = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
-  const int result = tjCompress2(handle, picture.rgb.data(), picture.width, 0, picture.height,
-                                 TJPF_RGB, &out, &size, subsampling, quality, flags | TJFLAG_ACCURATEDCT);
+  const int result =
+      tjCompress2(handle, picture.rgb.data(), picture.width, 0, picture.height, TJPF_RGB, &out,
+                  &size, subsampling, quality, flags | TJFLAG_ACCURATEDCT);
   std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
   tjFree(out);
   tjDestroy(handle);
@@ -120,19 +142,22 @@ inline std::string EncodeCmykJpeg(const std::vector<std::uint8_t>& cmyk, int wid
 
 // Puts an EXIF segment with the orientation right after the start marker,
 // in big-endian ("MM") or little-endian ("II") byte order.
-inline std::string WithExifOrientation(const std::string& jpeg, int orientation, bool bigEndian = true) {
+inline std::string WithExifOrientation(const std::string& jpeg, int orientation,
+                                       bool bigEndian = true) {
   auto u16 = [&](int v) {
-    return bigEndian ? std::string{char(v >> 8), char(v & 0xFF)} : std::string{char(v & 0xFF), char(v >> 8)};
+    return bigEndian ? std::string{char(v >> 8), char(v & 0xFF)}
+                     : std::string{char(v & 0xFF), char(v >> 8)};
   };
   auto u32 = [&](int v) { return bigEndian ? u16(0) + u16(v) : u16(v) + u16(0); };
   std::string tiff = std::string(bigEndian ? "MM" : "II") + u16(42) + u32(8);
-  tiff += u16(2);                                              // two entries
+  tiff += u16(2);                                                   // two entries
   tiff += u16(0x010F) + u16(2) + u32(4) + std::string("Cam\0", 4);  // make, ahead of it
   tiff += u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0);
-  tiff += u32(0);                                              // no next directory
+  tiff += u32(0);  // no next directory
   const std::string payload = std::string("Exif\0\0", 6) + tiff;
   const int length = int(payload.size()) + 2;
-  const std::string segment = std::string("\xFF\xE1") + char(length >> 8) + char(length & 0xFF) + payload;
+  const std::string segment =
+      std::string("\xFF\xE1") + char(length >> 8) + char(length & 0xFF) + payload;
   return jpeg.substr(0, 2) + segment + jpeg.substr(2);
 }
 
@@ -142,7 +167,8 @@ inline std::filesystem::path Fixture(const std::string& name) {
 
 // The colour of a pixel of a bottom-up blue-green-red bitmap, counted from the top.
 inline Rgb PixelOf(const DibBitmap& bitmap, int x, int y) {
-  const std::uint8_t* p = bitmap.Bits() + std::size_t(bitmap.Height() - 1 - y) * bitmap.Stride() + 3 * x;
+  const std::uint8_t* p =
+      bitmap.Bits() + std::size_t(bitmap.Height() - 1 - y) * bitmap.Stride() + 3 * x;
   return {p[2], p[1], p[0]};
 }
 
@@ -152,7 +178,8 @@ inline double Psnr(const DibBitmap& a, const DibBitmap& b) {
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {
       const Rgb p = PixelOf(a, x, y), q = PixelOf(b, x, y);
-      squares += std::pow(p.red - q.red, 2) + std::pow(p.green - q.green, 2) + std::pow(p.blue - q.blue, 2);
+      squares += std::pow(p.red - q.red, 2) + std::pow(p.green - q.green, 2) +
+                 std::pow(p.blue - q.blue, 2);
     }
   }
   const double mean = squares / (3.0 * a.Width() * a.Height());
@@ -164,7 +191,8 @@ inline int MaxDifference(const DibBitmap& a, const DibBitmap& b) {
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {
       const Rgb p = PixelOf(a, x, y), q = PixelOf(b, x, y);
-      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
+      worst = std::max(
+          {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
     }
   }
   return worst;

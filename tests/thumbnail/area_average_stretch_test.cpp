@@ -45,7 +45,15 @@ TEST(AreaAverageStretch, EachPixelIsTheMeanOfTheAreaItCovers) {
       {"2 x 2 to 1 x 1 is the mean", 2, 2, {0, 100, 200, 100}, 1, 2, 2, 1, 1, {100}},
       {"rows reduce from the top down", 1, 4, {10, 20, 100, 200}, 1, 1, 4, 1, 2, {15, 150}},
       {"a border pixel counts by its share: (30 + 60 / 2) / 1.5 = 40, (60 / 2 + 90) / 1.5 = 80",
-       3, 1, {30, 60, 90}, 1, 3, 1, 2, 1, {40, 80}},
+       3,
+       1,
+       {30, 60, 90},
+       1,
+       3,
+       1,
+       2,
+       1,
+       {40, 80}},
       {"a mean of 0.5 rounds to the even 0", 2, 1, {0, 1}, 1, 2, 1, 1, 1, {0}},
       {"a mean of 1.5 rounds to the even 2", 2, 1, {1, 2}, 1, 2, 1, 1, 1, {2}},
       {"enlarging takes the area under each pixel", 2, 1, {0, 90}, 1, 2, 1, 4, 1, {0, 0, 90, 90}},
@@ -53,8 +61,16 @@ TEST(AreaAverageStretch, EachPixelIsTheMeanOfTheAreaItCovers) {
       // A 20-pixel side decoded at 1/8 gives 3 pixels; the last stands for
       // 4 pixels only, so two halves of 10 take (8 x 0 + 2 x 80) / 10 and
       // (6 x 80 + 4 x 200) / 10.
-      {"a reduced decode's short last pixel counts for what it covers", 3, 1, {0, 80, 200}, 8, 20, 1,
-       2, 1, {16, 128}},
+      {"a reduced decode's short last pixel counts for what it covers",
+       3,
+       1,
+       {0, 80, 200},
+       8,
+       20,
+       1,
+       2,
+       1,
+       {16, 128}},
       {"the same along the rows", 1, 3, {0, 80, 200}, 8, 1, 20, 1, 2, {16, 128}},
   };
   for (const StretchCase& c : cases) {

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QImage>
-
-#include <sys/stat.h>
 
 #include "PictureLoader.h"
 #include "RunTimeError.h"
@@ -22,8 +21,8 @@ int Difference(const StdPicture& loaded, const Picture& expected) {
   for (int y = 0; y < expected.height; ++y) {
     for (int x = 0; x < expected.width; ++x) {
       const Rgb p = PixelOf(bitmap, x, y), q = expected.At(x, y);
-      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green),
-                        std::abs(p.blue - q.blue)});
+      worst = std::max(
+          {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
     }
   }
   return worst;
@@ -75,7 +74,8 @@ TEST(PictureLoader, CmykStoredInvertedWithAnAdobeSegmentLoadsAsItsColours) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const int key = y < 8 ? 255 : 128;
-      cmyk.insert(cmyk.end(), {std::uint8_t(200), std::uint8_t(100), std::uint8_t(x * 10), std::uint8_t(key)});
+      cmyk.insert(cmyk.end(),
+                  {std::uint8_t(200), std::uint8_t(100), std::uint8_t(x * 10), std::uint8_t(key)});
     }
   }
   const auto file = folder.write("cmyk.jpg", EncodeCmykJpeg(cmyk, width, height));
@@ -131,12 +131,14 @@ TEST(PictureLoader, ExifOrientationGivesTheSizeAsShown) {
   }
   for (int bad : {0, 9, 300}) {
     const auto file = folder.write("bad.jpg", WithExifOrientation(jpeg, bad));
-    EXPECT_EQ(PictureLoader::LoadPicture(file.string()).Orientation(), 1) << "unknown value " << bad;
+    EXPECT_EQ(PictureLoader::LoadPicture(file.string()).Orientation(), 1)
+        << "unknown value " << bad;
   }
   // An EXIF block whose directory lies beyond its end is ignored, not followed.
   std::string broken = WithExifOrientation(jpeg, 6);
   broken[2 + 2 + 2 + 6 + 4 + 3] = char(0x7F);  // the directory offset's low byte
-  EXPECT_EQ(PictureLoader::LoadPicture(folder.write("broken.jpg", broken).string()).Orientation(), 1);
+  EXPECT_EQ(PictureLoader::LoadPicture(folder.write("broken.jpg", broken).string()).Orientation(),
+            1);
 }
 
 TEST(PictureLoader, TruncatedJpegGivesThePartThatIsThere) {
@@ -152,7 +154,8 @@ TEST(PictureLoader, TruncatedJpegGivesThePartThatIsThere) {
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 64; ++x) {
       const Rgb p = PixelOf(*picture.Bitmap(), x, y), q = top.At(x, y);
-      worst = std::max({worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
+      worst = std::max(
+          {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
     }
   }
   EXPECT_LE(worst, 4) << "the rows before the cut are the picture's";
@@ -185,7 +188,8 @@ TEST(PictureLoader, BmpAndTheFirstFrameOfAGifLoadExactly) {
   const Rgb bottomRight = PixelOf(*fromGif.Bitmap(), 3, 1);
   EXPECT_EQ((std::array{topLeft.red, topLeft.green, topLeft.blue}), (std::array{0, 0, 255}));
   EXPECT_EQ((std::array{middle.red, middle.green, middle.blue}), (std::array{255, 0, 0}));
-  EXPECT_EQ((std::array{bottomRight.red, bottomRight.green, bottomRight.blue}), (std::array{0, 255, 0}));
+  EXPECT_EQ((std::array{bottomRight.red, bottomRight.green, bottomRight.blue}),
+            (std::array{0, 255, 0}));
 }
 
 // A JPEG whose frame header claims another size.
@@ -261,7 +265,8 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       ADD_FAILURE() << c.rule << ": no error";
     } catch (const platform::RunTimeError& error) {
       EXPECT_EQ(error.number(), c.number) << c.rule << ": " << error.description();
-      EXPECT_NE(error.description().find(c.says), std::string::npos) << c.rule << ": " << error.description();
+      EXPECT_NE(error.description().find(c.says), std::string::npos)
+          << c.rule << ": " << error.description();
       EXPECT_NE(error.description().find(c.file.string()), std::string::npos)
           << c.rule << " names the file: " << error.description();
       EXPECT_EQ(error.source(), "tesselet.PictureLoader") << c.rule;

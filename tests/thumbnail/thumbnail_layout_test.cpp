@@ -29,8 +29,8 @@ TEST(ThumbnailLayout, FitsInTwoStepsAndCentresWhenForced) {
       {"forced: 24.5 rounds to 24", 1000, 5, 50, 50, true, 50, 1, 0, 24},
   };
   for (const FitCase& c : cases) {
-    const ThumbnailLayout layout =
-        ThumbnailLayout::Compute(c.pictureWidth, c.pictureHeight, c.maxWidth, c.maxHeight, c.forced);
+    const ThumbnailLayout layout = ThumbnailLayout::Compute(c.pictureWidth, c.pictureHeight,
+                                                            c.maxWidth, c.maxHeight, c.forced);
     EXPECT_EQ(layout.Width, c.width) << c.rule;
     EXPECT_EQ(layout.Height, c.height) << c.rule;
     EXPECT_EQ(layout.Left, c.left) << c.rule;
@@ -43,7 +43,8 @@ TEST(ThumbnailLayout, FitsInTwoStepsAndCentresWhenForced) {
 TEST(ThumbnailLayout, RoundsHalvesToEven) {
   const double values[] = {0.5, 1.5, 2.5, 36.5, -0.5, 2.4999, 2.5001};
   const int expected[] = {0, 2, 2, 36, 0, 2, 3};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(ThumbnailLayout::RoundHalfEven(values[i]), expected[i]) << values[i];
+  for (int i = 0; i < 7; ++i)
+    EXPECT_EQ(ThumbnailLayout::RoundHalfEven(values[i]), expected[i]) << values[i];
 }
 
 }  // namespace

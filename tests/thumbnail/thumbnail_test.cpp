@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPalette>
-
-#include <sys/stat.h>
 
 #include "AreaAverageStretch.h"
 #include "PictureLoader.h"
@@ -41,8 +40,8 @@ Size JpegSize(const std::filesystem::path& file) {
 // way CreateFromFile loads it.
 std::unique_ptr<DibBitmap> Render(const cThumbnail& thumbnail, const std::filesystem::path& file) {
   PictureLoader loader(file.string());
-  const auto layout = ThumbnailLayout::Compute(loader.Width(), loader.Height(), thumbnail.MaxWidth(),
-                                               thumbnail.MaxHeight(), false);
+  const auto layout = ThumbnailLayout::Compute(loader.Width(), loader.Height(),
+                                               thumbnail.MaxWidth(), thumbnail.MaxHeight(), false);
   return thumbnail.RenderCanvas(loader.Load(8 * layout.Width, 8 * layout.Height));
 }
 
@@ -68,7 +67,8 @@ TEST(cThumbnail, WritesJpegThumbnailsOfTheFittedSize) {
       {480, 640, true, {50, 50}},  {40, 30, true, {50, 50}},
   };
   for (const Case& c : cases) {
-    const auto source = folder.write("source.jpg", EncodeJpeg(Photo(c.width, c.height), 90, TJSAMP_420));
+    const auto source =
+        folder.write("source.jpg", EncodeJpeg(Photo(c.width, c.height), 90, TJSAMP_420));
     cThumbnail thumbnail;
     thumbnail.ForcedDimensions(c.forced);
     thumbnail.DestFilePath((folder.path() / "thumb.jpg").string());
@@ -92,7 +92,9 @@ TEST(cThumbnail, APictureThatFitsIsCopiedPixelForPixel) {
 TEST(cThumbnail, ForcedThumbnailCentresThePictureOnTheBackgroundColour) {
   TempFolder folder;
   // A mid grey picture, so that no picture pixel can pass for the background.
-  const auto source = folder.write("tall.jpg", EncodeJpeg(Make(480, 640, [](int, int) { return Rgb{128, 128, 128}; })));
+  const auto source = folder.write("tall.jpg", EncodeJpeg(Make(480, 640, [](int, int) {
+                                     return Rgb{128, 128, 128};
+                                   })));
   const QColor face = QGuiApplication::palette().color(QPalette::Active, QPalette::Button);
   struct Case {
     const char* rule;
@@ -101,7 +103,9 @@ TEST(cThumbnail, ForcedThumbnailCentresThePictureOnTheBackgroundColour) {
   };
   const Case cases[] = {
       {"a plain colour is 0x00BBGGRR", 0x00336699, {0x99, 0x66, 0x33}},
-      {"a system colour takes the palette's colour", 0x8000000F, {face.red(), face.green(), face.blue()}},
+      {"a system colour takes the palette's colour",
+       0x8000000F,
+       {face.red(), face.green(), face.blue()}},
   };
   for (const Case& c : cases) {
     cThumbnail thumbnail;
@@ -120,7 +124,8 @@ TEST(cThumbnail, ForcedThumbnailCentresThePictureOnTheBackgroundColour) {
     }
     for (int x : {6, 25, 42}) {
       EXPECT_NEAR(qGreen(written.pixel(x, 0)), 128, 2) << c.rule << ": the picture at column " << x;
-      EXPECT_NEAR(qGreen(written.pixel(x, 49)), 128, 2) << c.rule << ": the picture at column " << x;
+      EXPECT_NEAR(qGreen(written.pixel(x, 49)), 128, 2)
+          << c.rule << ": the picture at column " << x;
     }
   }
 }
@@ -168,7 +173,8 @@ TEST(cThumbnail, BmpFileHoldsTheRenderedPixelsAndKeepsTheReplacedFilesPermission
   const QImage written(QString::fromStdString(target.string()));
   ASSERT_EQ(written.size(), QSize(50, 28));
   const Rgb expected = PixelOf(*canvas, 3, 1);
-  EXPECT_EQ(written.pixel(3, 1), qRgb(expected.red, expected.green, expected.blue)) << "read back upright";
+  EXPECT_EQ(written.pixel(3, 1), qRgb(expected.red, expected.green, expected.blue))
+      << "read back upright";
 
   struct stat status {};
   ::stat(target.c_str(), &status);
@@ -192,7 +198,8 @@ TEST(cThumbnail, EveryOrientationGivesTheSameUprightThumbnail) {
     const auto reference = Render(thumbnail, folder.write("o1.jpg", EncodeJpeg(upright, 100)));
     for (int orientation = 2; orientation <= 8; ++orientation) {
       const Picture stored = StoreWithOrientation(upright, orientation);
-      const auto file = folder.write("o.jpg", WithExifOrientation(EncodeJpeg(stored, 100), orientation));
+      const auto file =
+          folder.write("o.jpg", WithExifOrientation(EncodeJpeg(stored, 100), orientation));
       const auto canvas = Render(thumbnail, file);
       ASSERT_EQ(canvas->Width(), reference->Width()) << c.rule << ", orientation " << orientation;
       ASSERT_EQ(canvas->Height(), reference->Height()) << c.rule << ", orientation " << orientation;
@@ -224,7 +231,8 @@ TEST(cThumbnail, ErrorsReachTheCallerAndNothingIsWritten) {
   const Case cases[] = {
       {"not a picture", text, 50, platform::kInvalidPicture},
       {"missing", folder.path() / "gone.jpg", 50, platform::kFileNotFound},
-      {"a box of no pixels", folder.write("p.jpg", EncodeJpeg(Photo(20, 20))), 0, platform::kInvalidProcedureCall},
+      {"a box of no pixels", folder.write("p.jpg", EncodeJpeg(Photo(20, 20))), 0,
+       platform::kInvalidProcedureCall},
   };
   for (const Case& c : cases) {
     cThumbnail thumbnail;
