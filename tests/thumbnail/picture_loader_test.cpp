@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QImage>
+#include <random>
 
 #include "PictureLoader.h"
 #include "RunTimeError.h"
@@ -272,6 +273,59 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       EXPECT_EQ(error.source(), "tesselet.PictureLoader") << c.rule;
     }
   }
+}
+
+// Damaged copies of good files: bytes changed, runs of marker bytes put in,
+// the end cut off. Each must load as some picture or raise our error.
+TEST(PictureLoader, DamagedFilesGiveAPictureOrAnErrorAndNothingElse) {
+  TempFolder folder;
+  QImage bmp(9, 7, QImage::Format_RGB888);
+  bmp.fill(qRgb(10, 200, 30));
+  const auto bmpFile = folder.path() / "seed.bmp";
+  ASSERT_TRUE(bmp.save(QString::fromStdString(bmpFile.string()), "BMP"));
+  const std::string seeds[] = {
+      WithExifOrientation(EncodeJpeg(Photo(40, 24), 80, TJSAMP_420), 6, false),
+      EncodeJpeg(Smooth(24, 16), 80, TJSAMP_422, TJFLAG_PROGRESSIVE),
+      TempFolder::read(Fixture("arithmetic.jpg")),
+      TempFolder::read(bmpFile),
+      TempFolder::read(Fixture("two-frames.gif")),
+  };
+  std::mt19937 random(5);
+  int loaded = 0, refused = 0;
+  for (const std::string& seed : seeds) {
+    for (int round = 0; round < 120; ++round) {
+      std::string damaged = seed;
+      auto anywhere = [&] { return std::size_t(random() % damaged.size()); };
+      switch (round % 4) {
+        case 0:
+          for (int i = 0; i < 3; ++i) damaged[anywhere()] = char(random());
+          break;
+        case 1:
+          damaged.insert(anywhere(), std::string(1 + random() % 8, '\xFF'));
+          break;
+        case 2:
+          damaged.resize(anywhere());
+          break;
+        default:  // the header, where sizes and offsets are
+          damaged[random() % std::min<std::size_t>(damaged.size(), 40)] = char(random());
+          break;
+      }
+      const auto file = folder.write("damaged", damaged);
+      try {
+        PictureLoader loader(file.string());
+        const StdPicture picture = loader.Load(8, 8);
+        ASSERT_NE(picture.Bitmap(), nullptr);
+        EXPECT_LE(std::int64_t(picture.Width()) * picture.Height(), PictureLoader::kMaxPixels);
+        ++loaded;
+      } catch (const platform::RunTimeError& error) {
+        EXPECT_NE(error.description().find(file.string()), std::string::npos)
+            << error.description();
+        ++refused;
+      }
+    }
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace
