@@ -30,4 +30,10 @@ std::string FolderOfDroppedItem(const std::string& item) {
   return folder.empty() ? item : folder.string();
 }
 
+Qt::DropAction TakenDropAction(Qt::DropActions possible, Qt::DropAction proposed) {
+  if (possible & Qt::CopyAction) return Qt::CopyAction;
+  if (possible & Qt::LinkAction) return Qt::LinkAction;
+  return proposed;
+}
+
 }  // namespace orvale

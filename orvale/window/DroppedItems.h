@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/qnamespace.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,5 +18,9 @@ std::optional<std::vector<std::string>> DroppedFileList(const QMimeData& data);
 // for the folder that holds it. An item that cannot be examined is taken as
 // it is, so the build names it in its own failure report.
 std::string FolderOfDroppedItem(const std::string& item);
+
+// The action a drop is taken with: a copy where the source allows one, so
+// a source that moves never deletes what was dropped here.
+Qt::DropAction TakenDropAction(Qt::DropActions possible, Qt::DropAction proposed);
 
 }  // namespace orvale

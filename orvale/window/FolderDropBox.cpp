@@ -25,15 +25,14 @@ std::string FolderDropBox::text() const {
   return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 
-// Every drag is welcome, whatever it carries. Copy, never move: a move would
-// let a dragging text box delete its own selection after the drop.
+// Every drag is welcome, whatever it carries.
 void FolderDropBox::dragEnterEvent(QDragEnterEvent* event) {
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
 }
 
 void FolderDropBox::dragMoveEvent(QDragMoveEvent* event) {
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
 }
 
@@ -44,7 +43,7 @@ void FolderDropBox::dropEvent(QDropEvent* event) {
   // has handled other events during its pauses.
   std::optional<std::vector<std::string>> items;
   if (const QMimeData* data = event->mimeData()) items = DroppedFileList(*data);
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
   if (dropHandler_) dropHandler_(items);
 }

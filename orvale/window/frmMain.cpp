@@ -296,17 +296,17 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 // A drop anywhere else on the window is taken and nothing comes of it.
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
 }
 
 void frmMain::dragMoveEvent(QDragMoveEvent* event) {
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
-  event->setDropAction(Qt::CopyAction);
+  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
   event->accept();
 }
 

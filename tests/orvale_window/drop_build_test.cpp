@@ -215,3 +215,18 @@ TEST(FolderOfDroppedItem, AFileStandsForItsFolder) {
   };
   for (const auto& row : rows) EXPECT_EQ(orvale::FolderOfDroppedItem(row.item), row.folder) << row.rule;
 }
+
+TEST(TakenDropAction, ACopyWhereverTheSourceAllowsOne) {
+  const struct {
+    Qt::DropActions possible;
+    Qt::DropAction proposed;
+    Qt::DropAction taken;
+  } rows[] = {
+      {Qt::CopyAction | Qt::MoveAction, Qt::MoveAction, Qt::CopyAction},
+      {Qt::MoveAction | Qt::LinkAction, Qt::MoveAction, Qt::LinkAction},
+      {Qt::MoveAction, Qt::MoveAction, Qt::MoveAction},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(orvale::TakenDropAction(row.possible, row.proposed), row.taken)
+        << "a moving source must not delete what it dropped here";
+}
