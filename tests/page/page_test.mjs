@@ -1,0 +1,467 @@
+// The slide show page in a real browser: orvale builds it for a folder of
+// ordinary and hostile names, and headless Chromium uses it as a person would.
+// Usage: node page_test.mjs PATH_TO_ORVALE
+// With ORVALE_PAGE_SCREENS set to a folder, screenshots are saved there.
+import { after, before, describe, it } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
+import { buildPage, makeFolder, rows } from './folder.mjs';
+
+const orvale = process.argv[2];
+if (!orvale || !fs.existsSync(orvale)) {
+  console.error('usage: node page_test.mjs PATH_TO_ORVALE');
+  process.exit(2);
+}
+const CHROMIUM = '/usr/bin/chromium';
+if (!fs.existsSync(CHROMIUM)) {
+  console.error(`${CHROMIUM} is missing: install the chromium package`);
+  process.exit(1);
+}
+const { chromium } = await import('playwright-core').catch(() => {
+  console.error('playwright-core is missing: run `npm ci` in tests/page');
+  process.exit(1);
+});
+const screens = process.env.ORVALE_PAGE_SCREENS;
+const WAIT = { timeout: 15000 };
+const last = rows.length - 1;
+const at = (name) => rows.findIndex((row) => row.name === name);
+
+let root, folder, pageUrl, server, serverUrl, browser;
+const allowed = [];        // address prefixes that count as "inside the folder"
+const left = [];           // requests that tried to leave the folder (blocked)
+const requested = new Set(); // files of the folder that the browser asked for
+const complaints = [];     // script errors and console messages not allowed
+const dialogs = [];        // alerts and the like: a name's script ran
+
+// The file in the folder that an address names, or null for any other address.
+function fileOf(url) {
+  if (url.startsWith('file:') && url.startsWith(allowed[0])) return fileURLToPath(url);
+  if (serverUrl && url.startsWith(serverUrl)) {
+    return path.join(folder, decodeURIComponent(new URL(url).pathname));
+  }
+  return null;
+}
+
+// The one console message allowed: a thumbnail that is not there failed to load.
+function missingThumbnail(url) {
+  const file = fileOf(url);
+  return file !== null && path.dirname(file) === path.join(folder, 'ThumbNails') && !fs.existsSync(file);
+}
+
+function watch(context) {
+  context.route('**/*', (route) => {
+    const url = route.request().url();
+    if (allowed.some((prefix) => url.startsWith(prefix))) {
+      const file = fileOf(url);
+      if (file) requested.add(file);
+      return route.continue();
+    }
+    left.push(url);
+    return route.abort();
+  });
+  context.on('console', (message) => {
+    const failedThumb = /^Failed to load resource/.test(message.text()) && missingThumbnail(message.location().url);
+    if (!failedThumb) complaints.push(`${message.type()}: ${message.text()} (${message.location().url})`);
+  });
+  context.on('weberror', (error) => complaints.push(`script error: ${error.error().message}`));
+  context.on('dialog', (dialog) => { dialogs.push(dialog.message()); dialog.dismiss(); });
+}
+
+async function newPage(options = {}) {
+  const context = await browser.newContext({ viewport: { width: 1280, height: 800 }, ...options });
+  watch(context);
+  return context.newPage();
+}
+
+// What the page shows now, read the way a viewer would see it.
+function shown(page) {
+  return page.evaluate(() => {
+    const byId = (id) => document.getElementById(id);
+    const photo = byId('photo');
+    const box = (element) => { const r = element.getBoundingClientRect(); return { width: r.width, height: r.height }; };
+    return {
+      caption: byId('caption').textContent,
+      count: byId('count').textContent,
+      alt: photo.alt,
+      natural: [photo.naturalWidth, photo.naturalHeight],
+      photoVisible: photo.checkVisibility(),
+      photo: box(photo),
+      frame: box(byId('frame')),
+      notice: byId('fail').checkVisibility() ? byId('failName').textContent : null,
+      address: decodeURIComponent(location.hash.slice(1)),
+      status: document.querySelector('[aria-live]').textContent,
+    };
+  });
+}
+
+// Waits for row i to be on screen, settled (loaded or given up), and checks it.
+async function expectShown(page, i, why) {
+  await page.waitForFunction((name) => document.getElementById('caption').textContent === name
+    && !document.getElementById('stage').classList.contains('loading'), rows[i].name, WAIT);
+  const now = await shown(page);
+  const row = rows[i];
+  assert.equal(now.count, `${i + 1} / ${rows.length}`, `${why}: position of ${JSON.stringify(row.name)}`);
+  if (row.shows === 'picture') {
+    assert.ok(now.photoVisible && now.notice === null, `${why}: ${JSON.stringify(row.name)} is shown`);
+    assert.deepEqual(now.natural, row.size, `${why}: ${JSON.stringify(row.name)} loaded from its own file`);
+    assert.equal(now.alt, row.name, 'the picture\'s alt text is its name');
+    // As large as the space allows, never cropped, never enlarged.
+    const scale = Math.min(1, now.frame.width / row.size[0], now.frame.height / row.size[1]);
+    assert.ok(Math.abs(now.photo.width - row.size[0] * scale) <= 1
+      && Math.abs(now.photo.height - row.size[1] * scale) <= 1,
+      `${why}: ${row.name} drawn ${now.photo.width}x${now.photo.height} in ${now.frame.width}x${now.frame.height}`);
+  } else {
+    assert.ok(!now.photoVisible, `${why}: no broken picture for ${row.name}`);
+    assert.equal(now.notice, row.name, `${why}: the notice names ${row.name}`);
+  }
+  return now;
+}
+
+// Nothing sticks out sideways, even with long names and a filmstrip wider
+// than the screen (a phone's browser would widen the page to show it).
+async function expectFits(page) {
+  const width = page.viewportSize().width;
+  const layout = await page.evaluate(() => ({
+    scroll: [document.documentElement.scrollWidth, document.body.scrollWidth, window.innerWidth],
+    outside: [...document.querySelectorAll('header > *, #caption, #controls > *, #strip')]
+      .filter((element) => { const r = element.getBoundingClientRect(); return r.left < 0 || r.right > window.innerWidth; })
+      .map((element) => element.id || element.tagName),
+  }));
+  assert.ok(layout.scroll.every((w) => w <= width), `page widths ${layout.scroll} on a screen ${width} wide`);
+  assert.deepEqual(layout.outside, [], 'every control is on screen');
+}
+
+async function playing(page) {
+  return (await page.locator('#play').getAttribute('aria-label')) === 'Pause slide show';
+}
+
+async function waitFor(test, what) {
+  for (let tries = 0; tries < 150 && !test(); tries++) await new Promise((done) => setTimeout(done, 100));
+  assert.ok(test(), what);
+}
+
+async function screenshot(page, name) {
+  if (screens) await page.screenshot({ path: path.join(screens, name) });
+}
+
+function startServer() {
+  server = http.createServer((request, response) => {
+    const file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://host').pathname));
+    fs.readFile(file, (error, data) => {
+      if (error || !file.startsWith(folder + path.sep)) return response.writeHead(404).end();
+      const types = { '.htm': 'text/html', '.jpg': 'image/jpeg', '.jpeg': 'image/jpeg', '.tif': 'image/tiff' };
+      response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' }).end(data);
+    });
+  });
+  return new Promise((done) => server.listen(0, '127.0.0.1', () => {
+    serverUrl = `http://127.0.0.1:${server.address().port}/`;
+    done();
+  }));
+}
+
+before(async () => {
+  root = fs.mkdtempSync(path.join(os.tmpdir(), 'orvale-page-'));
+  folder = path.join(root, 'Holiday in Lisbon');
+  fs.mkdirSync(folder);
+  makeFolder(folder);
+  pageUrl = pathToFileURL(buildPage(orvale, folder)).href;
+  allowed.push(pathToFileURL(folder).href + '/');
+  await startServer();
+  allowed.push(serverUrl);
+  // Playwright gives the browser a fresh profile folder (--user-data-dir) of its own.
+  browser = await chromium.launch({
+    executablePath: CHROMIUM,
+    headless: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  if (root) fs.rmSync(root, { recursive: true, force: true });
+});
+
+// The same walk from disk and from a web server: every picture in order,
+// each one's neighbour fetched ahead, each filmstrip tile as designed.
+for (const where of ['disk', 'server']) {
+  describe(`the page opened from ${where}`, () => {
+    let page;
+    before(async () => {
+      page = await newPage();
+      await page.goto(where === 'disk' ? pageUrl : serverUrl + 'Index.htm');
+    });
+    after(() => page.context().close());
+
+    it('shows every picture in order, stepping with the Right key, and fetches the next one ahead', async () => {
+      for (let i = 0; i <= last; i++) {
+        const now = await expectShown(page, i, 'walk');
+        if (i > 0) assert.equal(now.address, rows[i].name, 'the address names the picture');
+        if (where === 'disk' && i === 0) await screenshot(page, 'desktop.png');
+        if (rows[i].name.length > 30) await expectFits(page);
+        if (where === 'disk' && rows[i].name === 'scan.tif') await screenshot(page, 'desktop-tif.png');
+        const next = path.join(folder, rows[(i + 1) % rows.length].name);
+        await waitFor(() => requested.has(next), `${rows[(i + 1) % rows.length].name} fetched ahead`);
+        await page.keyboard.press('ArrowRight');
+      }
+      await expectShown(page, last, 'Right at the last picture stays there');
+    });
+
+    it('gives each filmstrip tile its thumbnail, else the picture, else the file type', async () => {
+      await page.waitForFunction(() => [...document.querySelectorAll('#strip button')].every((tile) => {
+        const img = tile.querySelector('img');
+        return img ? img.complete && img.naturalWidth > 0 : tile.classList.contains('none');
+      }), null, WAIT);
+      const tiles = await page.locator('#strip button').evaluateAll((all) => all.map((tile) => {
+        const img = tile.querySelector('img');
+        return {
+          size: img && [img.naturalWidth, img.naturalHeight],
+          label: getComputedStyle(tile, '::after').content,
+          name: tile.getAttribute('aria-label'),
+        };
+      }));
+      assert.equal(tiles.length, rows.length, 'one tile per picture');
+      rows.forEach((row, i) => {
+        const tile = tiles[i];
+        assert.equal(tile.name, row.name, 'a tile is labelled with its picture\'s name');
+        if (row.tile === 'thumb') assert.deepEqual(tile.size, row.thumb, `${row.name}: its thumbnail`);
+        if (row.tile === 'picture') assert.deepEqual(tile.size, row.size, `${row.name}: the picture itself`);
+        if (row.tile === 'type') {
+          assert.equal(tile.size, null, `${row.name}: no broken image in the tile`);
+          assert.match(tile.label, new RegExp(path.extname(row.name).slice(1), 'i'), `${row.name}: its type as text`);
+        }
+      });
+    });
+  });
+}
+
+describe('moving around the slide show', () => {
+  let page;
+  before(async () => {
+    page = await newPage();
+    await page.goto(pageUrl);
+    await expectShown(page, 0, 'start');
+  });
+  after(() => page.context().close());
+
+  it('follows the keyboard', async () => {
+    const steps = [
+      ['End', last], ['Home', 0], ['ArrowLeft', 0], ['ArrowRight', 1], ['ArrowRight', 2],
+      ['ArrowLeft', 1], ['PageDown', 2], ['PageUp', 1], ['End', last], ['ArrowLeft', last - 1],
+    ];
+    for (const [key, expected] of steps) {
+      await page.keyboard.press(key);
+      await expectShown(page, expected, `key ${key}`);
+    }
+  });
+
+  it('follows the buttons and the arrows over the picture', async () => {
+    await page.keyboard.press('Home');
+    const steps = [
+      [page.getByRole('button', { name: 'Next picture' }), 1],
+      [page.getByRole('button', { name: 'Next picture' }), 2],
+      [page.getByRole('button', { name: 'Previous picture' }), 1],
+      [page.locator('#sideNext'), 2],
+      [page.locator('#sidePrev'), 1],
+    ];
+    for (const [control, expected] of steps) {
+      await page.locator('#stage').hover();
+      await control.click();
+      await expectShown(page, expected, 'click');
+    }
+  });
+
+  it('opens the picture whose filmstrip tile is clicked', async () => {
+    for (const i of [at('<img src=x onerror=alert(3)>.jpg'), at('hash #2 & 100% sure?.jpg'), last, at('scan.tif'), 0]) {
+      const tile = page.locator('#strip button').nth(i);
+      await tile.click();
+      await expectShown(page, i, 'tile click');
+      assert.equal(await tile.getAttribute('aria-current'), 'true', 'the tile shows it is the current one');
+    }
+  });
+
+  it('walks back through the pictures with the browser\'s Back button', async () => {
+    await page.goto(pageUrl);
+    await expectShown(page, 0, 'fresh');
+    await page.getByRole('button', { name: 'Next picture' }).click();
+    await expectShown(page, 1, 'next');
+    await page.keyboard.press('ArrowRight');
+    await expectShown(page, 2, 'next');
+    await page.locator('#strip button').nth(10).click();
+    await expectShown(page, 10, 'tile');
+    for (const expected of [2, 1, 0]) {
+      await page.goBack();
+      await expectShown(page, expected, 'Back');
+    }
+    await page.goForward();
+    await expectShown(page, 1, 'Forward');
+  });
+
+  it('opens the picture that a link names, by name or by position', async () => {
+    const links = [
+      ['#' + encodeURIComponent('x"];alert(1);x.jpg'), at('x"];alert(1);x.jpg')],
+      ['#' + encodeURIComponent('Café Ünïcode 日本 ☀.jpg'), at('Café Ünïcode 日本 ☀.jpg')],
+      ['#' + encodeURIComponent('new\nline.jpg'), at('new\nline.jpg')],
+      ['#' + encodeURIComponent('hash #2 & 100% sure?.jpg'), at('hash #2 & 100% sure?.jpg')],
+      ['#Zebra crossing.jpg', at('Zebra crossing.jpg')],
+      ['#scan.tif', at('scan.tif')],
+      ['#3', 2], ['#999', last], ['#no-such-picture.jpg', 0],
+    ];
+    for (const [hash, expected] of links) {
+      await page.goto('about:blank');
+      await page.goto(pageUrl + hash);
+      await expectShown(page, expected, `link ${hash}`);
+    }
+  });
+
+  it('plays by itself at the chosen pace, goes on past pictures it cannot show, and pauses', async () => {
+    const start = at('nodotjpg');
+    await page.goto(pageUrl + '#' + (start + 1));
+    await expectShown(page, start, 'start');
+    await page.getByLabel('Seconds per picture').selectOption('1');
+    const historyBefore = await page.evaluate(() => history.length);
+    await page.locator('body').press(' ');
+    assert.ok(await playing(page), 'Space starts the slide show');
+    for (let i = start + 1; i <= last + 1; i++) await expectShown(page, i % rows.length, 'playing');
+    assert.equal(await page.evaluate(() => history.length), historyBefore, 'playing does not fill the history');
+    await page.getByRole('button', { name: 'Pause slide show' }).click();
+    assert.ok(!(await playing(page)), 'the button pauses');
+    const paused = (await shown(page)).caption;
+    await page.waitForTimeout(2500); // longer than two turns at the pace chosen
+    assert.equal((await shown(page)).caption, paused, 'nothing moves while paused');
+    await page.getByRole('button', { name: 'Play slide show' }).click();
+    assert.ok(await playing(page), 'the button plays');
+    await page.keyboard.press('Escape');
+    assert.ok(!(await playing(page)), 'Esc stops the slide show');
+  });
+
+  it('goes full screen with F and the button, and back with Esc', async () => {
+    // Full screen as the viewer sees it: the browser's state and the page's layout for it.
+    const full = (on) => page.waitForFunction((wanted) => !!document.fullscreenElement === wanted
+      && document.body.classList.contains('full') === wanted, on, WAIT);
+    await page.keyboard.press('f');
+    await full(true);
+    await page.keyboard.press('Escape');
+    await full(false);
+    await page.getByRole('button', { name: 'Full screen' }).click();
+    await full(true);
+    await page.getByRole('button', { name: 'Leave full screen' }).click();
+    await full(false);
+  });
+});
+
+describe('with the keyboard alone and a screen reader', () => {
+  let page;
+  before(async () => {
+    page = await newPage();
+    await page.goto(pageUrl + '#2');
+    await expectShown(page, 1, 'start');
+  });
+  after(() => page.context().close());
+
+  it('reaches every control with Tab, shows where the focus is, and has one filmstrip stop', async () => {
+    const stops = [];
+    for (let n = 0; n < 12; n++) {
+      await page.keyboard.press('Tab');
+      const stop = await page.evaluate(() => {
+        const element = document.activeElement;
+        if (element === document.body) return null;
+        const style = getComputedStyle(element);
+        return {
+          name: element.getAttribute('aria-label') || element.textContent.trim(),
+          tile: element.parentElement.id === 'strip',
+          outline: style.outlineStyle !== 'none' && parseFloat(style.outlineWidth) >= 2,
+        };
+      });
+      if (!stop || stops.some((seen) => seen.name === stop.name)) break;
+      stops.push(stop);
+    }
+    const names = stops.map((stop) => stop.name);
+    for (const name of ['Previous picture', 'Play slide show', 'Next picture', 'Seconds per picture', 'Full screen', 'Keyboard shortcuts']) {
+      assert.ok(names.includes(name), `Tab reaches "${name}" (reached: ${names.join(', ')})`);
+    }
+    assert.deepEqual(stops.filter((stop) => stop.tile).map((stop) => stop.name), [rows[1].name],
+      'only the current tile is a Tab stop');
+    for (const stop of stops) assert.ok(stop.outline, `focus ring on "${stop.name}"`);
+  });
+
+  it('moves the focus along the filmstrip with the arrow keys', async () => {
+    await page.locator('#strip button[aria-current="true"]').focus();
+    await page.keyboard.press('ArrowRight');
+    await expectShown(page, 2, 'Right on a tile');
+    assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), rows[2].name,
+      'the focus follows to the new current tile');
+    await page.keyboard.press('Enter');
+    await expectShown(page, 2, 'Enter on the current tile');
+  });
+
+  it('tells a screen reader where it is, and lists the keys in a dialog', async () => {
+    await page.keyboard.press('ArrowRight');
+    await expectShown(page, 3, 'Right');
+    assert.match((await shown(page)).status, new RegExp(`Picture 4 of ${rows.length}`), 'the live region announces the move');
+    await page.keyboard.press('?');
+    const dialog = page.getByRole('dialog', { name: 'Keyboard shortcuts' });
+    assert.ok(await dialog.isVisible(), '? opens the list of keys');
+    await page.keyboard.press('ArrowRight');
+    await expectShown(page, 3, 'keys go to the dialog while it is open');
+    await page.keyboard.press('Escape');
+    assert.ok(!(await dialog.isVisible()), 'Esc closes it');
+  });
+});
+
+describe('on a phone', () => {
+  let page, touch;
+  before(async () => {
+    page = await newPage({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    touch = await page.context().newCDPSession(page);
+    await page.goto(pageUrl + '#4');
+    await expectShown(page, 3, 'start');
+  });
+  after(() => page.context().close());
+
+  it('fits the screen without sideways scrolling', async () => {
+    await expectFits(page);
+    await screenshot(page, 'phone.png');
+  });
+
+  it('turns pictures with a sideways swipe, and only then', async () => {
+    const swipe = async ([dx, dy]) => {
+      const [x, y] = [195, 300];
+      await touch.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x, y }] });
+      await touch.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ x: x + dx / 2, y: y + dy / 2 }] });
+      await touch.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: [{ x: x + dx, y: y + dy }] });
+      await touch.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    };
+    const swipes = [
+      [[-150, 10], 4, 'left: next'], [[-150, -20], 5, 'left: next'], [[160, 0], 4, 'right: previous'],
+      [[20, 0], 4, 'too short: nothing'], [[-60, 200], 4, 'mostly down: nothing'],
+    ];
+    for (const [move, expected, what] of swipes) {
+      await swipe(move);
+      await expectShown(page, expected, `swipe ${what}`);
+    }
+  });
+});
+
+describe('safety', () => {
+  it('runs no script from a name, raises no script error, and sends no request out of the folder', async () => {
+    const page = await newPage();
+    await page.goto(pageUrl);
+    await expectShown(page, 0, 'start');
+    const markup = await page.evaluate(() => ({
+      scripts: document.scripts.length,
+      injected: document.querySelectorAll('img[onerror], [src="x"]').length,
+    }));
+    await page.context().close();
+    assert.deepEqual(markup, { scripts: 1, injected: 0 }, 'no element made from a name');
+    assert.deepEqual(dialogs, [], 'no dialog opened by a name');
+    assert.deepEqual(complaints, [], 'only missing thumbnails may appear in the console');
+    assert.deepEqual(left, [], 'no request left the folder');
+    assert.ok(requested.size > rows.length, 'the watch saw the page\'s requests');
+  });
+});
