@@ -37,22 +37,28 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   } else {
     throw InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
+  if (jpeg_) {
+    const bool turned = jpeg_->Orientation() >= 5;
+    width_ = turned ? jpeg_->StoredHeight() : jpeg_->StoredWidth();
+    height_ = turned ? jpeg_->StoredWidth() : jpeg_->StoredHeight();
+  } else {
+    width_ = other_->Width();
+    height_ = other_->Height();
+  }
 }
 
 PictureLoader::~PictureLoader() = default;
 
-std::int32_t PictureLoader::Width() const {
-  if (other_) return other_->Width();
-  return jpeg_->Orientation() >= 5 ? jpeg_->StoredHeight() : jpeg_->StoredWidth();
-}
+std::int32_t PictureLoader::Width() const { return width_; }
 
-std::int32_t PictureLoader::Height() const {
-  if (other_) return other_->Height();
-  return jpeg_->Orientation() >= 5 ? jpeg_->StoredWidth() : jpeg_->StoredHeight();
-}
+std::int32_t PictureLoader::Height() const { return height_; }
 
 StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   StdPicture picture;
+  if (!jpeg_ && !other_) {
+    throw platform::RunTimeError(platform::kInvalidProcedureCall, kSource,
+                                 "The picture " + path_ + " has already been loaded");
+  }
   if (jpeg_) {
     const bool turned = jpeg_->Orientation() >= 5;
     picture = jpeg_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);

@@ -35,7 +35,8 @@ class PictureLoader {
   std::int32_t Height() const;
 
   // The picture, decoded to at least minWidth x minHeight pixels as shown,
-  // or at full size. The file's bytes are released afterwards.
+  // or at full size. The file's bytes are released afterwards, so a loader
+  // loads once; a second call raises error 5.
   StdPicture Load(std::int32_t minWidth, std::int32_t minHeight);
 
   // The whole picture at full size.
@@ -57,4 +58,6 @@ class PictureLoader {
   std::size_t size_ = 0;
   std::unique_ptr<JpegPictureDecoder> jpeg_;
   std::unique_ptr<QtPictureDecoder> other_;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
 };

@@ -112,6 +112,8 @@ TEST(PictureLoader, JpegDecodesAtTheSmallestScaleThatCoversTheSizeAskedFor) {
     EXPECT_EQ(picture.Bitmap()->Height(), c.height) << c.rule;
     EXPECT_DOUBLE_EQ(picture.Unit(), c.unit) << c.rule;
     EXPECT_EQ(picture.Width(), 1600) << "the full size stays known: " << c.rule;
+    EXPECT_EQ(loader.Width(), 1600) << "and the loader still knows it: " << c.rule;
+    EXPECT_THROW(loader.Load(1, 1), platform::RunTimeError) << "a loader loads once";
   }
 }
 
