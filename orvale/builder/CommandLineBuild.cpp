@@ -28,8 +28,8 @@ const char* const kUsage =
     "window would open) is printed on standard output.\n"
     "Exit status: 0 the page was written, 1 no page was written, 2 bad usage.\n"
     "\n"
-    "Without --build, orvale opens its window and builds each PATH given as if it\n"
-    "had been dropped on the window's folder box.\n";
+    "Without --build, orvale opens its window and builds the PATHs as if they had\n"
+    "been dropped together on the window's folder box (the last item's folder).\n";
 
 struct ParsedArguments {
   std::string folder;

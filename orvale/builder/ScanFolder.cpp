@@ -23,6 +23,8 @@ const char* const kProgramTitle = "Orvale";
 
 void OpenFolderWindow(const Module1& state, platform::HostServices& host,
                       const std::filesystem::path& programFolder) {
+  // A folder that could not be opened leaves no folder to show.
+  if (state.CurrentFolder.empty()) return;
   host.openDocument(state.CurrentFolder, programFolder.string());
 }
 

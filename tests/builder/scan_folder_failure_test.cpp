@@ -162,3 +162,15 @@ TEST_F(ScanFolderTest, AFullDiskKeepsTheOldPage) {
   }
   ::umount(small.path().c_str());
 }
+
+TEST_F(ScanFolderTest, AFolderThatCannotBeOpenedOpensNoFolderWindow) {
+  photos.write("a.jpg", "x");
+  ::chmod(photos.path().c_str(), 0700);
+  const auto status = RunUnprivileged([&] {
+    build();
+    const bool reported = host.messages.size() == 1 && host.messages[0].title == "Read Only File or Folder";
+    return reported && host.opened.empty() && state.CurrentFolder.empty() ? 0 : 1;
+  });
+  if (!status) GTEST_SKIP() << "privileges could not be dropped";
+  EXPECT_EQ(*status, 0);
+}
