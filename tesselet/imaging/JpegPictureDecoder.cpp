@@ -11,8 +11,8 @@
 
 namespace {
 
-// The TurboJPEG scaling factor n/8 (n <= 8) nearest below full size whose
-// result still covers minWidth x minHeight; 1/1 when none smaller does.
+// The smallest TurboJPEG scaling factor below 1 (they go in eighths) whose
+// result still covers minWidth x minHeight; 1/1 when none does.
 tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,
                             std::int32_t minHeight) {
   tjscalingfactor best{1, 1};
@@ -34,8 +34,9 @@ void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestro
 JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
                                        const std::string& path)
     : data_(data), size_(size), path_(path), handle_(tjInitDecompress()) {
-  if (!handle_)
+  if (!handle_) {
     throw platform::RunTimeError::standard(platform::kOutOfMemory, PictureLoader::kSource);
+  }
   if (size > std::numeric_limits<unsigned long>::max()) {
     throw PictureLoader::InvalidPicture(path_, "the file is too large");
   }
@@ -73,8 +74,8 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
     DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
   } else {
-    // Straight into the bitmap: its stride is the decoder's pitch and the
-    // decoder writes the top row last, as the bitmap keeps it.
+    // Straight into the bitmap: its stride is the decoder's pitch, and the
+    // picture's top row goes into the last memory row, as the bitmap keeps it.
     CheckResult(tjDecompress2(handle_.get(), data_, static_cast<unsigned long>(size_),
                               bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight, TJPF_BGR,
                               TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
