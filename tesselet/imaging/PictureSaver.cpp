@@ -18,9 +18,11 @@ constexpr const char* kSource = "tesselet.PictureSaver";
 constexpr std::uint32_t kFileHeaderSize = 14;
 
 platform::RunTimeError FileError(int error, const std::string& path) {
-  return platform::RunTimeError::fromErrno(
-      error, kSource,
-      platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path);
+  // Making a file fails with ENOENT only when its folder is missing.
+  const int number =
+      error == ENOENT ? platform::kPathNotFound : platform::ErrorNumberFromErrno(error);
+  return platform::RunTimeError(number, kSource,
+                                platform::StandardDescription(number) + ": " + path);
 }
 
 void PutU16(std::uint8_t* at, std::uint32_t value) {

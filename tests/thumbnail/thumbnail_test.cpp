@@ -11,6 +11,7 @@
 #include "TempFolder.h"
 #include "TestPictures.h"
 #include "ThumbnailLayout.h"
+#include "Unprivileged.h"
 #include "cThumbnail.h"
 
 namespace {
@@ -181,6 +182,43 @@ TEST(cThumbnail, BmpFileHoldsTheRenderedPixelsAndKeepsTheReplacedFilesPermission
   EXPECT_EQ(status.st_mode & 0777, 0640u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2)
       << "no temporary file is left beside it";
+}
+
+TEST(cThumbnail, BmpIntoAMissingFolderRaisesPathNotFound) {
+  TempFolder folder;
+  const auto source = folder.write("p.jpg", EncodeJpeg(Photo(30, 20)));
+  cThumbnail thumbnail;
+  const auto target = folder.path() / "ThumbNails" / "thumbp.bmp";
+  thumbnail.DestFilePath(target.string());
+  try {
+    thumbnail.CreateFromFile(source.string());
+    ADD_FAILURE() << "no error";
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), platform::kPathNotFound);
+    EXPECT_EQ(error.description(), "Path not found: " + target.string());
+  }
+}
+
+TEST(cThumbnail, AFailedBmpWriteLeavesTheOldThumbnailAsItWas) {
+  TempFolder folder;
+  const auto source = folder.write("p.jpg", EncodeJpeg(Photo(30, 20)));
+  const auto old = folder.write("ThumbNails/thumbp.bmp", "the old thumbnail");
+  ::chmod(old.c_str(), 0666);
+  ::chmod(old.parent_path().c_str(), 0555);  // no new file can be made beside it
+  const auto status = RunUnprivileged([&] {
+    cThumbnail thumbnail;
+    thumbnail.DestFilePath(old.string());
+    try {
+      thumbnail.CreateFromFile(source.string());
+    } catch (const platform::RunTimeError& error) {
+      return error.number() == platform::kPathFileAccessError ? 0 : 1;
+    }
+    return 2;
+  });
+  if (!status) GTEST_SKIP() << "privileges cannot be dropped here";
+  EXPECT_EQ(*status, 0) << "1: another error, 2: no error";
+  EXPECT_EQ(TempFolder::read(old), "the old thumbnail");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(old.parent_path()), {}), 1);
 }
 
 TEST(cThumbnail, EveryOrientationGivesTheSameUprightThumbnail) {
