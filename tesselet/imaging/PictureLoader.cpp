@@ -93,7 +93,10 @@ void PictureLoader::ReadFile() {
                                  platform::StandardDescription(platform::kPathFileAccessError) +
                                      ": " + path_ + " is not a file");
   }
-  if (status.st_size > kMaxFileBytes) throw InvalidPicture(path_, "the file is too large");
+  if (status.st_size > kMaxFileBytes) {
+    throw InvalidPicture(path_, "the file is " + std::to_string(status.st_size) +
+                                    " bytes, more than the 512 MB a picture file may have");
+  }
   const std::size_t size = std::size_t(status.st_size);
   try {
     bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);

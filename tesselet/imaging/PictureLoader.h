@@ -22,8 +22,9 @@ class PictureLoader {
   static constexpr const char* kSource = "tesselet.PictureLoader";
   // Larger pictures are refused before they are decoded.
   static constexpr std::int64_t kMaxPixels = 100'000'000;
-  // Larger files are refused before they are read.
-  static constexpr std::int64_t kMaxFileBytes = std::int64_t{1} << 30;
+  // Larger files are refused before they are read: more than even a
+  // 100-megapixel BMP (300 MB) needs.
+  static constexpr std::int64_t kMaxFileBytes = std::int64_t{512} << 20;
 
   explicit PictureLoader(const std::string& aFilePath);
   ~PictureLoader();

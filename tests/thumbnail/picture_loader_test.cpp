@@ -240,6 +240,8 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
     const char* says;
   };
   ::mkdir((folder.path() / "folder.jpg").c_str(), 0755);
+  const auto sparse = folder.write("sparse.jpg", jpeg);
+  std::filesystem::resize_file(sparse, (std::uintmax_t{512} << 20) + 1);  // takes no disk space
   const Case cases[] = {
       {"missing file", folder.path() / "missing.jpg", platform::kFileNotFound, "File not found"},
       {"a folder", folder.path() / "folder.jpg", platform::kPathFileAccessError, "not a file"},
@@ -258,6 +260,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
        platform::kInvalidPicture, "Invalid picture"},
       {"a damaged GIF", folder.write("bad.gif", "GIF89a\x05\x00"), platform::kInvalidPicture,
        "Invalid picture"},
+      {"a file over 512 MB is not read", sparse, platform::kInvalidPicture, "512 MB"},
       {"a flood of scans", folder.write("flood.jpg", ScanFlood()), platform::kInvalidPicture,
        "more than 500 scans"},
   };
