@@ -320,24 +320,42 @@ describe('moving around the slide show', () => {
   });
 
   it('plays by itself at the chosen pace, goes on past pictures it cannot show, and pauses', async () => {
+    // The page's clock is stopped and moved by hand: each turn must come at
+    // the chosen number of seconds to the millisecond, with no waiting.
     const start = at('nodotjpg');
+    await page.clock.install();
+    await page.goto('about:blank');
     await page.goto(pageUrl + '#' + (start + 1));
     await expectShown(page, start, 'start');
-    await page.getByLabel('Seconds per picture').selectOption('1');
+    await page.clock.pauseAt(await page.evaluate(() => Date.now() + 1000));
+    const caption = async () => (await shown(page)).caption;
+    const turn = async (seconds, expected) => {
+      const before = await caption();
+      await page.clock.runFor(seconds * 1000 - 1);
+      assert.equal(await caption(), before, `still ${before} before ${seconds} s`);
+      await page.clock.runFor(1);
+      await expectShown(page, expected, `after ${seconds} s`);
+    };
+    await page.getByLabel('Seconds per picture').selectOption('3');
     const historyBefore = await page.evaluate(() => history.length);
     await page.locator('body').press(' ');
     assert.ok(await playing(page), 'Space starts the slide show');
-    for (let i = start + 1; i <= last + 1; i++) await expectShown(page, i % rows.length, 'playing');
+    await turn(3, start + 1);
+    await turn(3, start + 2);
+    await page.getByLabel('Seconds per picture').selectOption('1');
+    for (let i = start + 3; i <= last + 1; i++) await turn(1, i % rows.length);
     assert.equal(await page.evaluate(() => history.length), historyBefore, 'playing does not fill the history');
     await page.getByRole('button', { name: 'Pause slide show' }).click();
     assert.ok(!(await playing(page)), 'the button pauses');
-    const paused = (await shown(page)).caption;
-    await page.waitForTimeout(2500); // longer than two turns at the pace chosen
-    assert.equal((await shown(page)).caption, paused, 'nothing moves while paused');
+    const paused = await caption();
+    await page.clock.runFor(60000);
+    assert.equal(await caption(), paused, 'nothing moves while paused');
     await page.getByRole('button', { name: 'Play slide show' }).click();
     assert.ok(await playing(page), 'the button plays');
     await page.keyboard.press('Escape');
     assert.ok(!(await playing(page)), 'Esc stops the slide show');
+    await page.clock.runFor(60000);
+    assert.equal(await caption(), paused, 'nothing moves once stopped');
   });
 
   it('goes full screen with F and the button, and back with Esc', async () => {
