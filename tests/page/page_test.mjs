@@ -467,6 +467,13 @@ describe('on a phone', () => {
 });
 
 describe('safety', () => {
+  it('ships templates that stay small and are valid UTF-8', () => {
+    const templates = ['FirstPart.txt', 'LastPart.txt'].map((name) => fs.readFileSync(path.join(path.dirname(orvale), name)));
+    const size = templates.reduce((sum, text) => sum + text.length, 0);
+    assert.ok(size < 24 * 1024, `both templates together take ${size} bytes`);
+    for (const text of templates) new TextDecoder('utf-8', { fatal: true }).decode(text);
+  });
+
   it('runs no script from a name, raises no script error, and sends no request out of the folder', async () => {
     const page = await newPage();
     await page.goto(pageUrl);
