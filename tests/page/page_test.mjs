@@ -408,6 +408,20 @@ describe('with the keyboard alone and a screen reader', () => {
     for (const stop of stops) assert.ok(stop.outline, `focus ring on "${stop.name}"`);
   });
 
+  it('plays and pauses with Space even where the focus is on a button, without pressing it', async () => {
+    const next = page.getByRole('button', { name: 'Next picture' });
+    await next.focus();
+    for (const expected of [true, false]) {
+      await page.keyboard.press(' ');
+      assert.equal(await playing(page), expected, `Space: ${expected ? 'playing' : 'paused'}`);
+      await expectShown(page, 1, 'Space on the Next button');
+    }
+    await page.keyboard.press('Enter');
+    await expectShown(page, 2, 'Enter presses the button');
+    await page.keyboard.press('ArrowLeft');
+    await expectShown(page, 1, 'back to where it was');
+  });
+
   it('moves the focus along the filmstrip with the arrow keys', async () => {
     await page.locator('#strip button[aria-current="true"]').focus();
     await page.keyboard.press('ArrowRight');
