@@ -358,18 +358,28 @@ describe('moving around the slide show', () => {
     assert.equal(await caption(), paused, 'nothing moves once stopped');
   });
 
-  it('goes full screen with F and the button, and back with Esc', async () => {
+  it('goes full screen with F and the button, fades its bars while the mouse rests, and leaves with Esc', async () => {
+    const screen = await newPage();
+    await screen.clock.install();
+    await screen.goto(pageUrl);
+    await expectShown(screen, 0, 'start');
     // Full screen as the viewer sees it: the browser's state and the page's layout for it.
-    const full = (on) => page.waitForFunction((wanted) => !!document.fullscreenElement === wanted
+    const full = (on) => screen.waitForFunction((wanted) => !!document.fullscreenElement === wanted
       && document.body.classList.contains('full') === wanted, on, WAIT);
-    await page.keyboard.press('f');
+    const bars = (opacity) => screen.waitForFunction((wanted) => getComputedStyle(document.querySelector('footer')).opacity === wanted, opacity, WAIT);
+    await screen.keyboard.press('f');
     await full(true);
-    await page.keyboard.press('Escape');
+    await screen.clock.runFor(10000);
+    await bars('0'); // the mouse has rested
+    await screen.mouse.move(300, 300);
+    await bars('1'); // and moved again
+    await screen.keyboard.press('Escape');
     await full(false);
-    await page.getByRole('button', { name: 'Full screen' }).click();
+    await screen.getByRole('button', { name: 'Full screen' }).click();
     await full(true);
-    await page.getByRole('button', { name: 'Leave full screen' }).click();
+    await screen.getByRole('button', { name: 'Leave full screen' }).click();
     await full(false);
+    await screen.context().close();
   });
 });
 
