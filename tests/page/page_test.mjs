@@ -39,7 +39,7 @@ const dialogs = [];        // alerts and the like: a name's script ran
 
 // The file in the folder that an address names, or null for any other address.
 function fileOf(url) {
-  if (url.startsWith('file:') && url.startsWith(allowed[0])) return fileURLToPath(url);
+  if (url.startsWith('file:') && allowed.some((prefix) => url.startsWith(prefix))) return fileURLToPath(url);
   if (serverUrl && url.startsWith(serverUrl)) {
     return path.join(folder, decodeURIComponent(new URL(url).pathname));
   }
@@ -49,7 +49,7 @@ function fileOf(url) {
 // The one console message allowed: a thumbnail that is not there failed to load.
 function missingThumbnail(url) {
   const file = fileOf(url);
-  return file !== null && path.dirname(file) === path.join(folder, 'ThumbNails') && !fs.existsSync(file);
+  return file !== null && path.basename(path.dirname(file)) === 'ThumbNails' && !fs.existsSync(file);
 }
 
 function watch(context) {
@@ -487,6 +487,23 @@ describe('on a phone', () => {
       await swipe(move);
       await expectShown(page, expected, `swipe ${what}`);
     }
+  });
+});
+
+describe('a folder of one picture', () => {
+  it('shows it, with nothing to step to and nothing to play', async () => {
+    const single = path.join(root, 'Just one');
+    fs.mkdirSync(single);
+    fs.copyFileSync(path.join(folder, rows[0].name), path.join(single, rows[0].name));
+    allowed.push(pathToFileURL(single).href + '/');
+    const page = await newPage();
+    await page.goto(pathToFileURL(buildPage(orvale, single)).href);
+    await page.waitForFunction(() => document.getElementById('photo').complete, null, WAIT);
+    assert.equal((await shown(page)).count, '1 / 1');
+    for (const key of ['ArrowRight', 'End', ' ']) await page.keyboard.press(key);
+    assert.equal((await shown(page)).count, '1 / 1', 'still the one picture');
+    assert.ok(!(await playing(page)), 'one picture does not play');
+    await page.context().close();
   });
 });
 
