@@ -41,7 +41,7 @@ const dialogs = [];        // alerts and the like: a name's script ran
 function fileOf(url) {
   if (url.startsWith('file:') && allowed.some((prefix) => url.startsWith(prefix))) return fileURLToPath(url);
   if (serverUrl && url.startsWith(serverUrl)) {
-    return path.join(folder, decodeURIComponent(new URL(url).pathname));
+    try { return path.join(folder, decodeURIComponent(new URL(url).pathname)); } catch { return null; }
   }
   return null;
 }
@@ -150,7 +150,12 @@ async function screenshot(page, name) {
 
 function startServer() {
   server = http.createServer((request, response) => {
-    const file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://host').pathname));
+    let file;
+    try {
+      file = path.join(folder, decodeURIComponent(new URL(request.url, 'http://host').pathname));
+    } catch {
+      return response.writeHead(400).end(); // a badly encoded address: the page's fault, shown as a failed load
+    }
     fs.readFile(file, (error, data) => {
       if (error || !file.startsWith(folder + path.sep)) return response.writeHead(404).end();
       const types = { '.htm': 'text/html', '.jpg': 'image/jpeg', '.jpeg': 'image/jpeg', '.tif': 'image/tiff' };
