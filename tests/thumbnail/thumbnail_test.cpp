@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QPalette>
 
 #include "AreaAverageStretch.h"
@@ -243,6 +244,33 @@ TEST(cThumbnail, EveryOrientationGivesTheSameUprightThumbnail) {
       ASSERT_EQ(canvas->Height(), reference->Height()) << c.rule << ", orientation " << orientation;
       EXPECT_LE(MaxDifference(*canvas, *reference), 3) << c.rule << ", orientation " << orientation;
     }
+  }
+}
+
+// Qt reads EXIF orientation on its own, so it tells independently whether the
+// test's stored pictures really show upright: without this, a mapping that is
+// wrong the same way in the renderer and in the test would pass.
+TEST(cThumbnail, TheStoredTestPicturesShowUprightInAnotherReader) {
+  TempFolder folder;
+  const Picture upright = Photo(48, 32, 5);
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    const auto file = folder.write(
+        "q.jpg", WithExifOrientation(EncodeJpeg(StoreWithOrientation(upright, orientation), 100),
+                                     orientation));
+    QImageReader reader(QString::fromStdString(file.string()));
+    reader.setAutoTransform(true);
+    const QImage shown = reader.read().convertToFormat(QImage::Format_RGB888);
+    ASSERT_EQ(shown.width(), upright.width) << "orientation " << orientation;
+    ASSERT_EQ(shown.height(), upright.height) << "orientation " << orientation;
+    int worst = 0;
+    for (int y = 0; y < upright.height; ++y)
+      for (int x = 0; x < upright.width; ++x) {
+        const QRgb p = shown.pixel(x, y);
+        const Rgb e = upright.At(x, y);
+        worst = std::max({worst, std::abs(qRed(p) - e.red), std::abs(qGreen(p) - e.green),
+                          std::abs(qBlue(p) - e.blue)});
+      }
+    EXPECT_LE(worst, 12) << "orientation " << orientation;
   }
 }
 
