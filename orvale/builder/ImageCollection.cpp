@@ -9,13 +9,12 @@
 #include <memory>
 
 #include "PictureListText.h"
+#include "ProgramName.h"
 #include "RunTimeError.h"
 
 namespace orvale {
 
 namespace {
-
-const char* const kSource = "Orvale";
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
@@ -26,8 +25,8 @@ platform::RunTimeError FolderError(int errnoValue) {
   // A missing folder, or a path through something that is not a folder, is
   // "path not found" whatever errno calls it.
   if (errnoValue == ENOENT || errnoValue == ENOTDIR)
-    return platform::RunTimeError::standard(platform::kPathNotFound, kSource);
-  return platform::RunTimeError::fromErrno(errnoValue, kSource);
+    return platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
+  return platform::RunTimeError::fromErrno(errnoValue, kProgramName);
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
@@ -36,16 +35,16 @@ char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : 
 
 std::string OpenScanFolder(const std::string& folderPath) {
   if (folderPath.empty() || folderPath.find('\0') != std::string::npos)
-    throw platform::RunTimeError::standard(platform::kPathNotFound, kSource);
+    throw platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
   struct stat info {};
   if (stat(folderPath.c_str(), &info) != 0) throw FolderError(errno);
-  if (!S_ISDIR(info.st_mode)) throw platform::RunTimeError::standard(platform::kPathNotFound, kSource);
+  if (!S_ISDIR(info.st_mode)) throw platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
   DirHandle probe(opendir(folderPath.c_str()));
   if (!probe) throw FolderError(errno);
 
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(folderPath, error);
-  if (error) throw platform::RunTimeError::fromErrno(error.value(), kSource);
+  if (error) throw platform::RunTimeError::fromErrno(error.value(), kProgramName);
   std::string text = full.lexically_normal().string();
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   if (text != "/") text += '/';
@@ -61,7 +60,7 @@ std::vector<FileRow> ListFolderFiles(const std::string& folder) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     if (!entry) {
-      if (errno != 0) throw platform::RunTimeError::fromErrno(errno, kSource);
+      if (errno != 0) throw platform::RunTimeError::fromErrno(errno, kProgramName);
       break;
     }
     const std::string name = entry->d_name;

@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <random>
 
+#include "ProgramName.h"
 #include "RunTimeError.h"
 
 namespace orvale {
 
 namespace {
 
-const char* const kSource = "Orvale";
 constexpr std::size_t kBufferSize = 1 << 16;
 
 std::string FolderOf(const std::string& path) {
@@ -22,7 +22,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 [[noreturn]] void RaiseFromErrno(int errnoValue) {
-  throw platform::RunTimeError::fromErrno(errnoValue, kSource);
+  throw platform::RunTimeError::fromErrno(errnoValue, kProgramName);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "ImageCollection.h"
 #include "PageFile.h"
 #include "PictureListText.h"
+#include "ProgramName.h"
 #include "RunTimeError.h"
 #include "SelectionSortOrder.h"
 #include "TemplateCopier.h"
@@ -18,8 +19,6 @@
 namespace orvale {
 
 namespace {
-
-const char* const kProgramTitle = "Orvale";
 
 void OpenFolderWindow(const Module1& state, platform::HostServices& host,
                       const std::filesystem::path& programFolder) {
@@ -79,14 +78,14 @@ ReplaceDecision DecideOnExistingPage(const std::string& pagePath, Module1& state
     host.showMessage(state.PageFileName +
                          " is read only.  Please correct this by changing file property to not "
                          "read only or by moving pictures to a non-read only location.",
-                     kProgramTitle);
+                     kProgramName);
     OpenFolderWindow(state, host, programFolder);
     return ReplaceDecision::kStop;
   }
   // A page this user may not write is not replaced behind its owner's back,
   // even where the folder would allow it.
   if (S_ISREG(info.st_mode) && access(pagePath.c_str(), W_OK) != 0 && errno == EACCES)
-    throw platform::RunTimeError::standard(platform::kPathFileAccessError, kProgramTitle);
+    throw platform::RunTimeError::standard(platform::kPathFileAccessError, kProgramName);
   if (S_ISREG(info.st_mode)) mode = info.st_mode & 07777;
   return ReplaceDecision::kWrite;
 }
@@ -110,7 +109,7 @@ void ScanFolder(const std::string& folderPath, const BuildOptions& options, Modu
     state.CurrentFolder = OpenScanFolder(folderPath);
     const std::vector<std::string> pictures = CollectPictures(state.CurrentFolder, options);
     if (pictures.empty()) {
-      host.showMessage("No JPG's were found", kProgramTitle);
+      host.showMessage("No JPG's were found", kProgramName);
       return;
     }
     const std::string listText = PictureListText(pictures);
@@ -123,7 +122,7 @@ void ScanFolder(const std::string& folderPath, const BuildOptions& options, Modu
   } catch (const platform::RunTimeError& error) {
     ReportFailure(error, state, host, programFolder);
   } catch (const std::bad_alloc&) {
-    ReportFailure(platform::RunTimeError::standard(platform::kOutOfMemory, kProgramTitle), state,
+    ReportFailure(platform::RunTimeError::standard(platform::kOutOfMemory, kProgramName), state,
                   host, programFolder);
   }
 }

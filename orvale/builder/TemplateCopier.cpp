@@ -6,18 +6,17 @@
 #include <cerrno>
 #include <vector>
 
+#include "ProgramName.h"
 #include "RunTimeError.h"
 
 namespace orvale {
 
 namespace {
 
-const char* const kSource = "Orvale";
-
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0) throw platform::RunTimeError::fromErrno(errno, kSource);
+    if (fd_ < 0) throw platform::RunTimeError::fromErrno(errno, kProgramName);
   }
   ~ReadOnlyFile() { ::close(fd_); }
   ReadOnlyFile(const ReadOnlyFile&) = delete;
@@ -28,7 +27,7 @@ class ReadOnlyFile {
     for (;;) {
       const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
       if (got >= 0) return std::size_t(got);
-      if (errno != EINTR) throw platform::RunTimeError::fromErrno(errno, kSource);
+      if (errno != EINTR) throw platform::RunTimeError::fromErrno(errno, kProgramName);
     }
   }
 

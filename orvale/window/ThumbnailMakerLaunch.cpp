@@ -4,13 +4,12 @@
 
 #include <cerrno>
 
+#include "ProgramName.h"
 #include "RunTimeError.h"
 
 namespace orvale {
 
 namespace {
-
-const char* const kProgramTitle = "Orvale";
 
 // Creates one level only. A missing parent is "path not found" here, as for
 // any folder made inside a path that is gone (the general errno mapping
@@ -39,7 +38,7 @@ void LaunchThumbnailMaker(const std::string& currentFolder, platform::HostServic
   // The desktop shell would say when a program cannot be started; a detached
   // start has nobody else to say it, so the user hears it from us.
   if (!host.startProgram(program, {currentFolder}, programFolder.string()))
-    host.showMessage("The thumbnail maker could not be started:\n" + program, kProgramTitle);
+    host.showMessage("The thumbnail maker could not be started:\n" + program, kProgramName);
 }
 
 }  // namespace orvale

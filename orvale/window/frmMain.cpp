@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "DroppedItems.h"
+#include "ProgramName.h"
 #include "ScanFolder.h"
 #include "ThumbnailMakerLaunch.h"
 #include "UnloadAllForms.h"
@@ -62,7 +63,7 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
   mnuFile.setParent(this, mnuFile.windowFlags());
   mnuHelpMain.setParent(this, mnuHelpMain.windowFlags());
   setObjectName("frmMain");
-  setWindowTitle("Orvale");
+  setWindowTitle(kProgramName);
   setAcceptDrops(true);
   setFont(DialogFont(font()));
   setCentralWidget(&client);
