@@ -1,4 +1,4 @@
-#include "AskYesNo.h"
+#include "common/AskYesNo.h"
 
 namespace common {
 

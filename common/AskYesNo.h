@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 namespace common {
 

@@ -1,4 +1,4 @@
-#include "FormsCollection.h"
+#include "common/FormsCollection.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "UnloadAllForms.h"
+#include "common/UnloadAllForms.h"
 
 namespace common {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FormsCollection.h"
+#include "common/FormsCollection.h"
 
 namespace common {
 

@@ -1,4 +1,4 @@
-#include "WaitSeconds.h"
+#include "common/WaitSeconds.h"
 
 #include <chrono>
 #include <cmath>

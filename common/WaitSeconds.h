@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 namespace common {
 

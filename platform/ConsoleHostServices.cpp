@@ -1,9 +1,9 @@
-#include "ConsoleHostServices.h"
+#include "platform/ConsoleHostServices.h"
 
 #include <ostream>
 #include <thread>
 
-#include "DetachedProcess.h"
+#include "platform/DetachedProcess.h"
 
 namespace platform {
 

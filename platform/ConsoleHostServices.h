@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "DetachedProcess.h"
+#include "platform/DetachedProcess.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

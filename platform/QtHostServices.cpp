@@ -1,4 +1,4 @@
-#include "QtHostServices.h"
+#include "platform/QtHostServices.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "RunTimeError.h"
+#include "platform/RunTimeError.h"
 
 #include <cerrno>
 

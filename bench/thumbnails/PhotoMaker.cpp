@@ -1,4 +1,4 @@
-#include "PhotoMaker.h"
+#include "bench/thumbnails/PhotoMaker.h"
 
 #include <turbojpeg.h>
 

@@ -12,13 +12,15 @@
 #include <filesystem>
 #include <string>
 
-#include "DibBitmap.h"
-#include "DrawingSurface.h"
-#include "PhotoMaker.h"
-#include "PictureLoader.h"
-#include "RunTimeError.h"
-#include "ThumbnailLayout.h"
-#include "cThumbnail.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/DrawingSurface.h"
+#include "bench/thumbnails/PhotoMaker.h"
+#include "tesselet/imaging/PictureLoader.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/ThumbnailLayout.h"
+#include "tesselet/imaging/cThumbnail.h"
+
+using namespace imaging;
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "CommandLineBuild.h"
+#include "orvale/builder/CommandLineBuild.h"
 
 #include <ostream>
 
-#include "BuildOptions.h"
-#include "ConsoleHostServices.h"
-#include "Module1.h"
-#include "ScanFolder.h"
+#include "orvale/builder/BuildOptions.h"
+#include "platform/ConsoleHostServices.h"
+#include "orvale/builder/Module1.h"
+#include "orvale/builder/ScanFolder.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "ImageCollection.h"
+#include "orvale/builder/ImageCollection.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <memory>
 
-#include "PictureListText.h"
-#include "ProgramName.h"
-#include "RunTimeError.h"
+#include "orvale/builder/PictureListText.h"
+#include "orvale/builder/ProgramName.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "PageFile.h"
+#include "orvale/builder/PageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <random>
 
-#include "ProgramName.h"
-#include "RunTimeError.h"
+#include "orvale/builder/ProgramName.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "PictureListText.h"
+#include "orvale/builder/PictureListText.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "ScanFolder.h"
+#include "orvale/builder/ScanFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,15 +6,15 @@
 #include <cerrno>
 #include <new>
 
-#include "AskYesNo.h"
-#include "ImageCollection.h"
-#include "PageFile.h"
-#include "PictureListText.h"
-#include "ProgramName.h"
-#include "RunTimeError.h"
-#include "SelectionSortOrder.h"
-#include "TemplateCopier.h"
-#include "TemplatePaths.h"
+#include "common/AskYesNo.h"
+#include "orvale/builder/ImageCollection.h"
+#include "orvale/builder/PageFile.h"
+#include "orvale/builder/PictureListText.h"
+#include "orvale/builder/ProgramName.h"
+#include "platform/RunTimeError.h"
+#include "orvale/builder/SelectionSortOrder.h"
+#include "orvale/builder/TemplateCopier.h"
+#include "orvale/builder/TemplatePaths.h"
 
 namespace orvale {
 

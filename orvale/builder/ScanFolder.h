@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <string>
 
-#include "BuildOptions.h"
-#include "HostServices.h"
-#include "Module1.h"
+#include "orvale/builder/BuildOptions.h"
+#include "platform/HostServices.h"
+#include "orvale/builder/Module1.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "SelectionSortOrder.h"
+#include "orvale/builder/SelectionSortOrder.h"
 
 #include <QString>
 #include <algorithm>

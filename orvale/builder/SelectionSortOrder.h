@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ImageCollection.h"
+#include "orvale/builder/ImageCollection.h"
 
 namespace orvale {
 

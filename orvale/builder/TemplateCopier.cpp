@@ -1,4 +1,4 @@
-#include "TemplateCopier.h"
+#include "orvale/builder/TemplateCopier.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "ProgramName.h"
-#include "RunTimeError.h"
+#include "orvale/builder/ProgramName.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "PageFile.h"
+#include "orvale/builder/PageFile.h"
 
 namespace orvale {
 

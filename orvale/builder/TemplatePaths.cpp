@@ -1,4 +1,4 @@
-#include "TemplatePaths.h"
+#include "orvale/builder/TemplatePaths.h"
 
 #include <QString>
 #include <system_error>

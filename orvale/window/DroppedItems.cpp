@@ -1,4 +1,4 @@
-#include "DroppedItems.h"
+#include "orvale/window/DroppedItems.h"
 
 #include <QMimeData>
 #include <QUrl>

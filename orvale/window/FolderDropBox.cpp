@@ -1,9 +1,9 @@
-#include "FolderDropBox.h"
+#include "orvale/window/FolderDropBox.h"
 
 #include <QDropEvent>
 #include <QMimeData>
 
-#include "DroppedItems.h"
+#include "orvale/window/DroppedItems.h"
 
 namespace orvale {
 

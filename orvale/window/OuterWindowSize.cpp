@@ -1,4 +1,4 @@
-#include "OuterWindowSize.h"
+#include "orvale/window/OuterWindowSize.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "ThumbnailMakerLaunch.h"
+#include "orvale/window/ThumbnailMakerLaunch.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 
-#include "ProgramName.h"
-#include "RunTimeError.h"
+#include "orvale/builder/ProgramName.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
 

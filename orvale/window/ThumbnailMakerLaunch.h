@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "WindowStartUp.h"
+#include "orvale/window/WindowStartUp.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "ProgramFolder.h"
-#include "QtHostServices.h"
-#include "frmMain.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtHostServices.h"
+#include "orvale/window/frmMain.h"
 
 namespace orvale {
 

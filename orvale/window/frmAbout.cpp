@@ -1,4 +1,4 @@
-#include "frmAbout.h"
+#include "orvale/window/frmAbout.h"
 
 #include <QCloseEvent>
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "FormsCollection.h"
+#include "common/FormsCollection.h"
 
 namespace orvale {
 

@@ -1,4 +1,4 @@
-#include "frmMain.h"
+#include "orvale/window/frmMain.h"
 
 #include <QCloseEvent>
 #include <QDropEvent>
@@ -6,11 +6,11 @@
 #include <cmath>
 #include <utility>
 
-#include "DroppedItems.h"
-#include "ProgramName.h"
-#include "ScanFolder.h"
-#include "ThumbnailMakerLaunch.h"
-#include "UnloadAllForms.h"
+#include "orvale/window/DroppedItems.h"
+#include "orvale/builder/ProgramName.h"
+#include "orvale/builder/ScanFolder.h"
+#include "orvale/window/ThumbnailMakerLaunch.h"
+#include "common/UnloadAllForms.h"
 
 namespace orvale {
 

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "BuildOptions.h"
-#include "FolderDropBox.h"
-#include "FormsCollection.h"
-#include "HostServices.h"
-#include "Module1.h"
-#include "OuterWindowSize.h"
-#include "WaitSeconds.h"
+#include "orvale/builder/BuildOptions.h"
+#include "orvale/window/FolderDropBox.h"
+#include "common/FormsCollection.h"
+#include "platform/HostServices.h"
+#include "orvale/builder/Module1.h"
+#include "orvale/window/OuterWindowSize.h"
+#include "common/WaitSeconds.h"
 
 namespace orvale {
 

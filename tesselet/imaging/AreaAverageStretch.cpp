@@ -1,11 +1,13 @@
-#include "AreaAverageStretch.h"
+#include "tesselet/imaging/AreaAverageStretch.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
+
+namespace imaging {
 
 namespace {
 
@@ -120,3 +122,5 @@ void AreaAverageStretch::Stretch(const DibBitmap& source, double unit, std::int3
     for (std::size_t i = 0; i < sum.size(); ++i) out[i] = ToLevel(sum[i]);
   }
 }
+
+}  // namespace imaging

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace imaging {
+
 class DibBitmap;
 
 // The halftone stretch: scales a bitmap onto another so that each target
@@ -26,3 +28,5 @@ class AreaAverageStretch {
   static void Stretch(const DibBitmap& source, double unit, std::int32_t fullWidth,
                       std::int32_t fullHeight, DibBitmap& target);
 };
+
+}  // namespace imaging

@@ -1,9 +1,11 @@
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
 
 #include <limits>
 #include <new>
 
-#include "RunTimeError.h"
+#include "platform/RunTimeError.h"
+
+namespace imaging {
 
 namespace {
 
@@ -43,3 +45,5 @@ std::unique_ptr<DibBitmap> DibBitmap::Create(std::int32_t width, std::int32_t he
 DibBitmap::DibBitmap(CreateTag, std::int32_t width, std::int32_t height, std::int32_t stride,
                      std::unique_ptr<std::uint8_t[]> bits)
     : width_(width), height_(height), stride_(stride), bits_(std::move(bits)) {}
+
+}  // namespace imaging

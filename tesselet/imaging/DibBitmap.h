@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace imaging {
+
 // The 40-byte bitmap information header that describes a 24-bit picture.
 // A positive height means the rows are stored bottom row first.
 struct BitmapInfoHeader {
@@ -64,3 +66,5 @@ class DibBitmap {
   std::int32_t stride_;
   std::unique_ptr<std::uint8_t[]> bits_;
 };
+
+}  // namespace imaging

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 
-#include "RunTimeError.h"
+#include "platform/RunTimeError.h"
+
+namespace imaging {
 
 // A two-dimensional view of 24-bit pixel memory, indexed by (byte within the
 // row, memory row). Every access is checked against the stride and the row
@@ -30,3 +32,5 @@ class DibByteView {
   std::int32_t stride_;
   std::int32_t rows_;
 };
+
+}  // namespace imaging

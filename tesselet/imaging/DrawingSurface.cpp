@@ -1,11 +1,13 @@
-#include "DrawingSurface.h"
+#include "tesselet/imaging/DrawingSurface.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
+
+namespace imaging {
 
 namespace {
 
@@ -213,3 +215,5 @@ void DrawingSurface::SetPixel(std::int32_t x, std::int32_t y, std::uint32_t colo
   pixel[1] = std::uint8_t(colour >> 8);   // green
   pixel[2] = std::uint8_t(colour);        // red
 }
+
+}  // namespace imaging

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace imaging {
+
 class DibBitmap;
 
 // Raster operations of a block transfer, with the values people know them by.
@@ -67,3 +69,5 @@ class DrawingSurface {
  private:
   DibBitmap* bitmap_ = nullptr;
 };
+
+}  // namespace imaging

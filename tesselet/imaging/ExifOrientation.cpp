@@ -1,6 +1,8 @@
-#include "ExifOrientation.h"
+#include "tesselet/imaging/ExifOrientation.h"
 
 #include <cstring>
+
+namespace imaging {
 
 namespace {
 
@@ -61,3 +63,5 @@ int ExifOrientation::Read(const std::uint8_t* payload, std::size_t size) {
   }
   return 1;
 }
+
+}  // namespace imaging

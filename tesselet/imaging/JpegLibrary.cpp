@@ -1,4 +1,4 @@
-#include "JpegLibrary.h"
+#include "tesselet/imaging/JpegLibrary.h"
 
 #include <fcntl.h>
 #include <turbojpeg.h>
@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+
+namespace imaging {
 
 namespace {
 
@@ -80,3 +82,5 @@ std::int32_t JpegLibrary::Free(JpegProperties& properties) {
   properties.handle = nullptr;
   return kOk;
 }
+
+}  // namespace imaging

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace imaging {
+
 // The properties of one JPEG write: the input picture (in place) and the
 // output file. Init fills it with defaults; the writer sets its own fields.
 struct JpegProperties {
@@ -47,3 +49,5 @@ class JpegLibrary {
   virtual std::int32_t Write(JpegProperties& properties, std::int32_t mode);
   virtual std::int32_t Free(JpegProperties& properties);
 };
+
+}  // namespace imaging

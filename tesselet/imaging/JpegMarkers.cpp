@@ -1,8 +1,10 @@
-#include "JpegMarkers.h"
+#include "tesselet/imaging/JpegMarkers.h"
 
 #include <cstring>
 
-#include "ExifOrientation.h"
+#include "tesselet/imaging/ExifOrientation.h"
+
+namespace imaging {
 
 namespace {
 
@@ -49,3 +51,5 @@ JpegMarkers::JpegMarkers(const std::uint8_t* data, std::size_t size) {
     at += length;
   }
 }
+
+}  // namespace imaging

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace imaging {
+
 // What the markers ahead of a JPEG file's first scan tell about how to show
 // it: the EXIF orientation and whether an Adobe segment marks its CMYK
 // values as stored inverted (as Photoshop writes them). Reading never goes
@@ -19,3 +21,5 @@ class JpegMarkers {
   int orientation_ = 1;
   bool adobe_ = false;
 };
+
+}  // namespace imaging

@@ -1,13 +1,15 @@
-#include "JpegPictureDecoder.h"
+#include "tesselet/imaging/JpegPictureDecoder.h"
 
 #include <turbojpeg.h>
 
 #include <limits>
 #include <vector>
 
-#include "JpegMarkers.h"
-#include "PictureLoader.h"
-#include "RunTimeError.h"
+#include "tesselet/imaging/JpegMarkers.h"
+#include "tesselet/imaging/PictureLoader.h"
+#include "platform/RunTimeError.h"
+
+namespace imaging {
 
 namespace {
 
@@ -115,3 +117,5 @@ void JpegPictureDecoder::CheckResult(int result) {
   throw PictureLoader::InvalidPicture(
       path_, std::string("the JPEG data cannot be decoded: ") + tjGetErrorStr2(handle_.get()));
 }
+
+}  // namespace imaging

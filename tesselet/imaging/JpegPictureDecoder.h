@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "StdPicture.h"
+#include "tesselet/imaging/StdPicture.h"
+
+namespace imaging {
 
 // Decodes a JPEG file held in memory through TurboJPEG, straight into a
 // bottom-up blue-green-red bitmap (its stride is the decoder's pitch), at
@@ -47,3 +49,5 @@ class JpegPictureDecoder {
   int orientation_ = 1;
   bool invertedCmyk_ = false;
 };
+
+}  // namespace imaging

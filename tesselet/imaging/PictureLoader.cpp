@@ -1,4 +1,4 @@
-#include "PictureLoader.h"
+#include "tesselet/imaging/PictureLoader.h"
 
 #include <sys/stat.h>
 
@@ -8,8 +8,10 @@
 #include <limits>
 #include <new>
 
-#include "JpegPictureDecoder.h"
-#include "QtPictureDecoder.h"
+#include "tesselet/imaging/JpegPictureDecoder.h"
+#include "tesselet/imaging/QtPictureDecoder.h"
+
+namespace imaging {
 
 namespace {
 
@@ -134,3 +136,5 @@ void PictureLoader::CheckSize(const std::string& path, std::int64_t width, std::
                                    " pixels, more than the 100 megapixels a picture may have");
   }
 }
+
+}  // namespace imaging

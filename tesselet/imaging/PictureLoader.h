@@ -5,8 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "RunTimeError.h"
-#include "StdPicture.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/StdPicture.h"
+
+namespace imaging {
 
 class JpegPictureDecoder;
 class QtPictureDecoder;
@@ -62,3 +64,5 @@ class PictureLoader {
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
 };
+
+}  // namespace imaging

@@ -1,8 +1,10 @@
-#include "PictureOrientation.h"
+#include "tesselet/imaging/PictureOrientation.h"
 
 #include <cstddef>
 
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
+
+namespace imaging {
 
 void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitmap& target,
                               std::int32_t left, std::int32_t top) {
@@ -63,3 +65,5 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
     }
   }
 }
+
+}  // namespace imaging

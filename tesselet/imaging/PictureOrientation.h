@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace imaging {
+
 class DibBitmap;
 
 // Turns a picture stored in one of the eight EXIF orientations upright.
@@ -17,3 +19,5 @@ class PictureOrientation {
   static void Draw(const DibBitmap& stored, int orientation, DibBitmap& target, std::int32_t left,
                    std::int32_t top);
 };
+
+}  // namespace imaging

@@ -1,4 +1,4 @@
-#include "PictureSaver.h"
+#include "tesselet/imaging/PictureSaver.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,9 +8,11 @@
 #include <cstring>
 #include <memory>
 
-#include "DibBitmap.h"
-#include "RunTimeError.h"
-#include "StdPicture.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/StdPicture.h"
+
+namespace imaging {
 
 namespace {
 
@@ -115,3 +117,5 @@ void PictureSaver::SavePicture(const StdPicture& picture, const std::string& aFi
     throw FileError(errno, aFilePath);
   temporary.Renamed();
 }
+
+}  // namespace imaging

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace imaging {
+
 class StdPicture;
 
 // The picture saver: writes a picture's bitmap as a 24-bit BMP file. The
@@ -14,3 +16,5 @@ class PictureSaver {
  public:
   static void SavePicture(const StdPicture& picture, const std::string& aFilePath);
 };
+
+}  // namespace imaging

@@ -1,9 +1,11 @@
-#include "QtPictureDecoder.h"
+#include "tesselet/imaging/QtPictureDecoder.h"
 
 #include <QImage>
 #include <limits>
 
-#include "PictureLoader.h"
+#include "tesselet/imaging/PictureLoader.h"
+
+namespace imaging {
 
 namespace {
 
@@ -63,3 +65,5 @@ StdPicture QtPictureDecoder::Decode() {
   }
   return StdPicture(std::move(bitmap));
 }
+
+}  // namespace imaging

@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "StdPicture.h"
+#include "tesselet/imaging/StdPicture.h"
+
+namespace imaging {
 
 // Reads a BMP or GIF (its first frame) held in memory through QImageReader,
 // with the reader's allocation limit set and the header's size checked
@@ -32,3 +34,5 @@ class QtPictureDecoder {
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
 };
+
+}  // namespace imaging

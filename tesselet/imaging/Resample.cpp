@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "DibByteView.h"
-#include "cDIBSection.h"
+#include "tesselet/imaging/DibByteView.h"
+#include "tesselet/imaging/cDIBSection.h"
+
+namespace imaging {
 
 namespace {
 
@@ -68,3 +70,5 @@ void cDIBSection::ResampleInto(cDIBSection& destination) const {
     }
   }
 }
+
+}  // namespace imaging

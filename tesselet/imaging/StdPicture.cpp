@@ -1,6 +1,8 @@
-#include "StdPicture.h"
+#include "tesselet/imaging/StdPicture.h"
 
 #include <utility>
+
+namespace imaging {
 
 StdPicture::StdPicture(std::unique_ptr<DibBitmap> bitmap)
     : bitmap_(std::move(bitmap)),
@@ -18,3 +20,5 @@ StdPicture::StdPicture(std::unique_ptr<DibBitmap> bitmap, std::int32_t storedWid
 std::int32_t StdPicture::Width() const { return SwapsSides() ? storedHeight_ : storedWidth_; }
 
 std::int32_t StdPicture::Height() const { return SwapsSides() ? storedWidth_ : storedHeight_; }
+
+}  // namespace imaging

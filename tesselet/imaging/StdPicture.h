@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
+
+namespace imaging {
 
 // A loaded picture: the bitmap that holds its pixels and the facts needed to
 // draw it at its true size. The pixels are kept as they were stored in the
@@ -46,3 +48,5 @@ class StdPicture {
   double unit_ = 1.0;
   int orientation_ = 1;
 };
+
+}  // namespace imaging

@@ -1,9 +1,11 @@
-#include "SystemColour.h"
+#include "tesselet/imaging/SystemColour.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 
-#include "RunTimeError.h"
+#include "platform/RunTimeError.h"
+
+namespace imaging {
 
 namespace {
 
@@ -61,3 +63,5 @@ std::uint32_t SystemColour::OleTranslateColor(std::uint32_t aColor) {
   return std::uint32_t(colour.blue()) << 16 | std::uint32_t(colour.green()) << 8 |
          std::uint32_t(colour.red());
 }
+
+}  // namespace imaging

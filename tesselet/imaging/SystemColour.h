@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace imaging {
+
 // Colour values as the programs keep them: 0x00BBGGRR for a plain colour,
 // or 0x80000000 plus an index for a system colour (the window background,
 // button face, highlight...), which takes the desktop's current colour.
@@ -13,3 +15,5 @@ class SystemColour {
   // application's palette. Raises error 5 for a value that is neither.
   static std::uint32_t OleTranslateColor(std::uint32_t aColor);
 };
+
+}  // namespace imaging

@@ -1,7 +1,9 @@
-#include "ThumbnailLayout.h"
+#include "tesselet/imaging/ThumbnailLayout.h"
 
 #include <algorithm>
 #include <cmath>
+
+namespace imaging {
 
 std::int32_t ThumbnailLayout::RoundHalfEven(double value) {
   // The default floating-point rounding mode is to nearest, ties to even.
@@ -36,3 +38,5 @@ ThumbnailLayout ThumbnailLayout::Compute(std::int32_t pictureWidth, std::int32_t
   }
   return layout;
 }
+
+}  // namespace imaging

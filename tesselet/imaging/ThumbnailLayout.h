@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace imaging {
+
 // Where a picture goes on a thumbnail: the fitted size and, for a thumbnail
 // of exactly the box's size, the offset that centres the picture on it.
 struct ThumbnailLayout {
@@ -24,3 +26,5 @@ struct ThumbnailLayout {
   // Nearest integer, halves to the even neighbour.
   static std::int32_t RoundHalfEven(double value);
 };
+
+}  // namespace imaging

@@ -1,4 +1,4 @@
-#include "cDIBSection.h"
+#include "tesselet/imaging/cDIBSection.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,8 +8,10 @@
 #include <ctime>
 #include <random>
 
-#include "DibByteView.h"
-#include "HostServices.h"
+#include "tesselet/imaging/DibByteView.h"
+#include "platform/HostServices.h"
+
+namespace imaging {
 
 namespace {
 
@@ -159,3 +161,5 @@ void cDIBSection::ClearUp() {
   previousBitmap_ = nullptr;
   bits_ = nullptr;
 }
+
+}  // namespace imaging

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "DibBitmap.h"
-#include "DrawingSurface.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/DrawingSurface.h"
 
 namespace platform {
 class HostServices;
 }
+
+namespace imaging {
 
 // One picture as a 24-bit buffer that is at the same time a drawing surface.
 // Memory layout: 3 bytes per pixel in the order blue, green, red; each row
@@ -91,3 +93,5 @@ class cDIBSection {
   std::uint8_t* bits_ = nullptr;
   BitmapInfoHeader header_{};
 };
+
+}  // namespace imaging

@@ -1,18 +1,20 @@
-#include "cThumbnail.h"
+#include "tesselet/imaging/cThumbnail.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "AreaAverageStretch.h"
-#include "DrawingSurface.h"
-#include "PictureLoader.h"
-#include "PictureOrientation.h"
-#include "PictureSaver.h"
-#include "RunTimeError.h"
-#include "SystemColour.h"
-#include "ThumbnailLayout.h"
-#include "cDIBSection.h"
-#include "mIntelJPEGLibrary.h"
+#include "tesselet/imaging/AreaAverageStretch.h"
+#include "tesselet/imaging/DrawingSurface.h"
+#include "tesselet/imaging/PictureLoader.h"
+#include "tesselet/imaging/PictureOrientation.h"
+#include "tesselet/imaging/PictureSaver.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/SystemColour.h"
+#include "tesselet/imaging/ThumbnailLayout.h"
+#include "tesselet/imaging/cDIBSection.h"
+#include "tesselet/imaging/mIntelJPEGLibrary.h"
+
+namespace imaging {
 
 namespace {
 
@@ -108,3 +110,5 @@ void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
 StdPicture cThumbnail::PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t) {
   return StdPicture(std::move(bitmap));
 }
+
+}  // namespace imaging

@@ -4,8 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "DibBitmap.h"
-#include "StdPicture.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/StdPicture.h"
+
+namespace imaging {
 
 // Turns one picture into one thumbnail file: the picture reduced to fit a
 // MaxWidth x MaxHeight box, keeping its proportions and never enlarged,
@@ -51,3 +53,5 @@ class cThumbnail {
   std::string destFilePath_;
   bool forcedDimensions_ = false;
 };
+
+}  // namespace imaging

@@ -1,4 +1,4 @@
-#include "mIntelJPEGLibrary.h"
+#include "tesselet/imaging/mIntelJPEGLibrary.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <random>
 
-#include "JpegLibrary.h"
-#include "RunTimeError.h"
-#include "cDIBSection.h"
+#include "tesselet/imaging/JpegLibrary.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/cDIBSection.h"
+
+namespace imaging {
 
 namespace {
 
@@ -131,3 +133,5 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
 }
 
 }  // namespace mIntelJPEGLibrary
+
+}  // namespace imaging

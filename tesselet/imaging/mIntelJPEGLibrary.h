@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace imaging {
+
 class cDIBSection;
 class JpegLibrary;
 
@@ -20,3 +22,5 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
                    JpegLibrary& library);
 
 }  // namespace mIntelJPEGLibrary
+
+}  // namespace imaging

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "BuildOptions.h"
-#include "Module1.h"
-#include "RecordingHostServices.h"
-#include "ScanFolder.h"
-#include "TempFolder.h"
+#include "orvale/builder/BuildOptions.h"
+#include "orvale/builder/Module1.h"
+#include "tests/support/RecordingHostServices.h"
+#include "orvale/builder/ScanFolder.h"
+#include "tests/support/TempFolder.h"
 
 // A program folder with small templates and a photo folder to build.
 class ScanFolderTest : public ::testing::Test {

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "CommandLineBuild.h"
-#include "TempFolder.h"
+#include "orvale/builder/CommandLineBuild.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ImageCollection.h"
-#include "PictureListText.h"
+#include "orvale/builder/ImageCollection.h"
+#include "orvale/builder/PictureListText.h"
 
 TEST(PictureName, LastThreeLettersDecide) {
   const struct {

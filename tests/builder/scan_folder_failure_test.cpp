@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ScanFolderFixture.h"
-#include "Unprivileged.h"
+#include "tests/builder/ScanFolderFixture.h"
+#include "tests/support/Unprivileged.h"
 
 using Message = platform::RecordingHostServices::Message;
 using Launch = platform::RecordingHostServices::Launch;

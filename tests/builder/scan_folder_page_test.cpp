@@ -1,7 +1,7 @@
 #include <sys/stat.h>
 
-#include "ImageCollection.h"
-#include "ScanFolderFixture.h"
+#include "orvale/builder/ImageCollection.h"
+#include "tests/builder/ScanFolderFixture.h"
 
 using Message = platform::RecordingHostServices::Message;
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <random>
 
-#include "SelectionSortOrder.h"
+#include "orvale/builder/SelectionSortOrder.h"
 
 using orvale::FileRow;
 

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "AskYesNo.h"
-#include "FormsCollection.h"
-#include "RecordingHostServices.h"
-#include "UnloadAllForms.h"
-#include "WaitSeconds.h"
+#include "common/AskYesNo.h"
+#include "common/FormsCollection.h"
+#include "tests/support/RecordingHostServices.h"
+#include "common/UnloadAllForms.h"
+#include "common/WaitSeconds.h"
 
 namespace {
 

@@ -3,10 +3,12 @@
 #include <cstring>
 #include <vector>
 
-#include "DibBitmap.h"
-#include "DibByteView.h"
-#include "DrawingSurface.h"
-#include "RunTimeError.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/DibByteView.h"
+#include "tesselet/imaging/DrawingSurface.h"
+#include "platform/RunTimeError.h"
+
+using namespace imaging;
 
 namespace {
 

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <functional>
 
-#include "RecordingHostServices.h"
-#include "RunTimeError.h"
-#include "cDIBSection.h"
+#include "tests/support/RecordingHostServices.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/cDIBSection.h"
+
+using namespace imaging;
 
 namespace {
 

@@ -12,12 +12,14 @@
 #include <functional>
 #include <vector>
 
-#include "JpegLibrary.h"
-#include "RunTimeError.h"
-#include "TempFolder.h"
-#include "Unprivileged.h"
-#include "cDIBSection.h"
-#include "mIntelJPEGLibrary.h"
+#include "tesselet/imaging/JpegLibrary.h"
+#include "platform/RunTimeError.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
+#include "tesselet/imaging/cDIBSection.h"
+#include "tesselet/imaging/mIntelJPEGLibrary.h"
+
+using namespace imaging;
 
 using mIntelJPEGLibrary::SaveDibAsJpeg;
 

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "RunTimeError.h"
-#include "cDIBSection.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/cDIBSection.h"
+
+using namespace imaging;
 
 namespace {
 

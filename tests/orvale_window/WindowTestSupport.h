@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "FormsCollection.h"
-#include "Module1.h"
-#include "RecordingHostServices.h"
-#include "TempFolder.h"
-#include "frmMain.h"
+#include "common/FormsCollection.h"
+#include "orvale/builder/Module1.h"
+#include "tests/support/RecordingHostServices.h"
+#include "tests/support/TempFolder.h"
+#include "orvale/window/frmMain.h"
 
 // One QApplication for the whole test program, on Qt's offscreen platform.
 class QtApplicationEnvironment : public ::testing::Environment {

@@ -1,7 +1,7 @@
 #include <QMimeData>
 
-#include "DroppedItems.h"
-#include "WindowTestSupport.h"
+#include "orvale/window/DroppedItems.h"
+#include "tests/orvale_window/WindowTestSupport.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QMenuBar>
 #include <QRadioButton>
 
-#include "WindowTestSupport.h"
-#include "frmAbout.h"
+#include "tests/orvale_window/WindowTestSupport.h"
+#include "orvale/window/frmAbout.h"
 
 namespace {
 

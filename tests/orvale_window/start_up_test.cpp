@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "TempFolder.h"
-#include "WindowStartUp.h"
+#include "tests/support/TempFolder.h"
+#include "orvale/window/WindowStartUp.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <QMimeData>
 
-#include "ThumbnailMakerLaunch.h"
-#include "Unprivileged.h"
-#include "WindowTestSupport.h"
+#include "orvale/window/ThumbnailMakerLaunch.h"
+#include "tests/support/Unprivileged.h"
+#include "tests/orvale_window/WindowTestSupport.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <sstream>
 
-#include "ConsoleHostServices.h"
-#include "DetachedProcess.h"
-#include "RunTimeError.h"
-#include "TempFolder.h"
+#include "platform/ConsoleHostServices.h"
+#include "platform/DetachedProcess.h"
+#include "platform/RunTimeError.h"
+#include "tests/support/TempFolder.h"
 
 using platform::RunTimeError;
 

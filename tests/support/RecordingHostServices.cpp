@@ -1,4 +1,4 @@
-#include "RecordingHostServices.h"
+#include "tests/support/RecordingHostServices.h"
 
 #include <thread>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "DibBitmap.h"
+#include "tesselet/imaging/DibBitmap.h"
 
 namespace test_pictures {
 
@@ -166,14 +166,14 @@ inline std::filesystem::path Fixture(const std::string& name) {
 }
 
 // The colour of a pixel of a bottom-up blue-green-red bitmap, counted from the top.
-inline Rgb PixelOf(const DibBitmap& bitmap, int x, int y) {
+inline Rgb PixelOf(const imaging::DibBitmap& bitmap, int x, int y) {
   const std::uint8_t* p =
       bitmap.Bits() + std::size_t(bitmap.Height() - 1 - y) * bitmap.Stride() + 3 * x;
   return {p[2], p[1], p[0]};
 }
 
 // Peak signal-to-noise ratio between two bitmaps of the same size, in dB.
-inline double Psnr(const DibBitmap& a, const DibBitmap& b) {
+inline double Psnr(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
   double squares = 0;
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {
@@ -186,7 +186,7 @@ inline double Psnr(const DibBitmap& a, const DibBitmap& b) {
   return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
 }
 
-inline int MaxDifference(const DibBitmap& a, const DibBitmap& b) {
+inline int MaxDifference(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
   int worst = 0;
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ThumbnailLayout.h"
+#include "tesselet/imaging/ThumbnailLayout.h"
+
+using namespace imaging;
 
 namespace {
 

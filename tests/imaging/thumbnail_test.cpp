@@ -6,14 +6,16 @@
 #include <QImageReader>
 #include <QPalette>
 
-#include "AreaAverageStretch.h"
-#include "PictureLoader.h"
-#include "RunTimeError.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
-#include "ThumbnailLayout.h"
-#include "Unprivileged.h"
-#include "cThumbnail.h"
+#include "tesselet/imaging/AreaAverageStretch.h"
+#include "tesselet/imaging/PictureLoader.h"
+#include "platform/RunTimeError.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
+#include "tesselet/imaging/ThumbnailLayout.h"
+#include "tests/support/Unprivileged.h"
+#include "tesselet/imaging/cThumbnail.h"
+
+using namespace imaging;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "HostServices.h"
+#include "platform/HostServices.h"
 
 namespace platform {
 

@@ -4,10 +4,12 @@
 #include <QImage>
 #include <random>
 
-#include "PictureLoader.h"
-#include "RunTimeError.h"
-#include "TempFolder.h"
-#include "TestPictures.h"
+#include "tesselet/imaging/PictureLoader.h"
+#include "platform/RunTimeError.h"
+#include "tests/support/TempFolder.h"
+#include "tests/imaging/TestPictures.h"
+
+using namespace imaging;
 
 namespace {
 

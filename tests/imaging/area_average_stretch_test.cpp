@@ -2,9 +2,11 @@
 
 #include <cstring>
 
-#include "AreaAverageStretch.h"
-#include "DibBitmap.h"
-#include "TestPictures.h"
+#include "tesselet/imaging/AreaAverageStretch.h"
+#include "tesselet/imaging/DibBitmap.h"
+#include "tests/imaging/TestPictures.h"
+
+using namespace imaging;
 
 namespace {
 
