@@ -281,6 +281,21 @@ describe('moving around the slide show', () => {
     }
   });
 
+  it('marks Previous and Next, and their arrows over the picture, unavailable at either end', async () => {
+    const ids = ['prev', 'sidePrev', 'next', 'sideNext'];
+    const ends = [
+      ['Home', 0, ['true', 'true', 'false', 'false']],
+      ['ArrowRight', 1, ['false', 'false', 'false', 'false']],
+      ['End', last, ['false', 'false', 'true', 'true']],
+    ];
+    for (const [key, i, expected] of ends) {
+      await page.keyboard.press(key);
+      await expectShown(page, i, `key ${key}`);
+      const marks = await page.evaluate((all) => all.map((id) => document.getElementById(id).getAttribute('aria-disabled')), ids);
+      assert.deepEqual(marks, expected, `aria-disabled of ${ids.join(', ')} at picture ${i + 1}`);
+    }
+  });
+
   it('opens the picture whose filmstrip tile is clicked', async () => {
     for (const i of [at('<img src=x onerror=alert(3)>.jpg'), at('hash #2 & 100% sure?.jpg'), last, at('scan.tif'), 0]) {
       const tile = page.locator('#strip button').nth(i);
