@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/ErrorSources.h"
 
 namespace imaging {
 
@@ -50,16 +51,31 @@ constexpr PaletteEntry kSystemColours[kSystemColourCount] = {
     {QPalette::Active, QPalette::Window},             // 30 menu bar
 };
 
+// The desktop's palette when there is a graphical application. Without one
+// (a plain core application, or none) the application palette does not
+// exist and asking for it would crash, so the colours are those of Qt's own
+// light default palette.
+QPalette CurrentPalette() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    return QGuiApplication::palette();
+  QPalette palette(QColor(0xEF, 0xEF, 0xEF), QColor(0xEF, 0xEF, 0xEF));
+  for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+    palette.setColor(group, QPalette::HighlightedText, Qt::white);
+  }
+  return palette;
+}
+
 }  // namespace
 
 std::uint32_t SystemColour::OleTranslateColor(std::uint32_t aColor) {
   if ((aColor & 0xFF000000u) == 0) return aColor;
   const std::uint32_t index = aColor & 0x00FFFFFFu;
   if ((aColor & 0xFF000000u) != kSystemFlag || index >= kSystemColourCount) {
-    throw platform::RunTimeError::standard(platform::kInvalidProcedureCall, "tesselet.cThumbnail");
+    throw platform::RunTimeError::standard(platform::kInvalidProcedureCall, kThumbnailSource);
   }
   const PaletteEntry entry = kSystemColours[index];
-  const QColor colour = QGuiApplication::palette().color(entry.group, entry.role);
+  const QColor colour = CurrentPalette().color(entry.group, entry.role);
   return std::uint32_t(colour.blue()) << 16 | std::uint32_t(colour.green()) << 8 |
          std::uint32_t(colour.red());
 }

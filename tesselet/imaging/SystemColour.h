@@ -12,7 +12,8 @@ class SystemColour {
   static constexpr std::uint32_t kSystemFlag = 0x80000000u;
 
   // The plain colour a value stands for; system colours through the
-  // application's palette. Raises error 5 for a value that is neither.
+  // application's palette, or Qt's light default palette in a program with
+  // no graphical application. Raises error 5 for a value that is neither.
   static std::uint32_t OleTranslateColor(std::uint32_t aColor);
 };
 

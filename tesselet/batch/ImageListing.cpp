@@ -1,0 +1,71 @@
+#include "tesselet/batch/ImageListing.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/RunTimeError.h"
+#include "tesselet/batch/FolderText.h"
+#include "tesselet/batch/ProgramName.h"
+
+namespace tesselet {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsListedFile(const fs::directory_entry& entry) {
+  const std::string name = entry.path().filename().string();
+  if (name.empty() || name.front() == '.') return false;
+  std::error_code error;
+  return entry.is_regular_file(error) && IsPictureFileName(name);
+}
+
+bool IsMissingFolder(const std::error_code& error) {
+  return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
+}
+
+[[noreturn]] void RaiseListingError(const std::error_code& error, const std::string& folder) {
+  const int number = platform::ErrorNumberFromErrno(error.value());
+  throw platform::RunTimeError(number, kFrontEndSource,
+                               platform::StandardDescription(number) + ": " + folder);
+}
+
+}  // namespace
+
+bool IsPictureFileName(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string tail = name.substr(name.size() - 4);
+  for (char& c : tail)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return tail == ".gif" || tail == ".jpg" || tail == ".bmp";
+}
+
+std::vector<std::string> ListImageFiles(const std::string& folderText) {
+  const std::string folder = WithTrailingSlash(folderText);
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator it(folder, error);
+  if (error) {
+    if (IsMissingFolder(error)) return names;
+    RaiseListingError(error, folder);
+  }
+  // A failed step ends the walk with the error set.
+  for (; it != fs::directory_iterator(); it.increment(error)) {
+    if (IsListedFile(*it)) names.push_back(it->path().filename().string());
+  }
+  if (error) RaiseListingError(error, folder);
+  return names;
+}
+
+std::int32_t CountPictureFiles(const std::string& folder) {
+  std::int32_t count = 0;
+  std::error_code error;
+  for (fs::directory_iterator it(WithTrailingSlash(folder), error);
+       !error && it != fs::directory_iterator(); it.increment(error)) {
+    if (IsListedFile(*it) && count < INT32_MAX) ++count;
+  }
+  return count;
+}
+
+}  // namespace tesselet

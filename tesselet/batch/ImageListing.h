@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tesselet {
+
+// Whether a file name is one the thumbnail maker takes: its last four
+// characters, in any case, are ".jpg", ".gif" or ".bmp" (so not ".jpeg").
+bool IsPictureFileName(const std::string& name);
+
+// The picture file names of a folder (the text as typed, a "/" added when it
+// lacks one, so an empty text is the root folder), in the order the file
+// system lists them: ordinary files only, hidden ones (a leading dot) left
+// out. Names are the file system's bytes. A folder that does not exist lists
+// nothing; any other failure to list it raises a run-time error.
+std::vector<std::string> ListImageFiles(const std::string& folderText);
+
+// How many picture files the folder holds by the same rule; failures are
+// ignored and the count reached so far stands.
+std::int32_t CountPictureFiles(const std::string& folder);
+
+}  // namespace tesselet

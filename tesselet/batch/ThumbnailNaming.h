@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace tesselet {
+
+// The file type of the thumbnails, as the window's option pair chooses it.
+enum class ThumbnailType { kNone, kBitmap, kJpeg };
+
+// The picture's full path: the image folder, a "/" if it has none, the name.
+std::string SourcePath(const std::string& imageFolder, const std::string& fileName);
+
+// The thumbnail's full path: the thumbnails folder, a "/" if it has none,
+// "thumb", the name up to its first dot, and ".bmp" or ".jpg" (nothing for
+// no type, which the renderer then writes nothing for).
+std::string ThumbnailPath(const std::string& thumbnailsFolder, const std::string& fileName,
+                          ThumbnailType type);
+
+}  // namespace tesselet

@@ -1,0 +1,3 @@
+#include "tesselet/window/ThumbnailMakerStartUp.h"
+
+int main(int argc, char** argv) { return tesselet::RunThumbnailMaker(argc, argv); }

@@ -1,0 +1,73 @@
+#include "tesselet/window/FolderPicker.h"
+
+#include <QPushButton>
+
+namespace tesselet {
+
+namespace {
+
+QString Text(const std::string& bytes) {
+  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::string Bytes(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace
+
+FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callback callback)
+    : QDialog(owner), callback_(std::move(callback)) {
+  setObjectName("FolderPicker");
+  setWindowTitle("Browse for Folder");
+  setModal(true);
+  prompt.setObjectName("prompt");
+  prompt.setText(Text(promptText));
+  prompt.setWordWrap(true);
+  status.setObjectName("status");
+  model_.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_.setRootPath("/");
+  tree.setObjectName("tree");
+  tree.setModel(&model_);
+  tree.setHeaderHidden(true);
+  for (int column = 1; column < model_.columnCount(); ++column) tree.hideColumn(column);
+  buttons.setStandardButtons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  buttons.setObjectName("buttons");
+  connect(&buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(&buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (callback_) callback_(*this, kSelectionChanged, Bytes(model_.filePath(current)));
+          });
+  layout_.addWidget(&prompt);
+  layout_.addWidget(&status);
+  layout_.addWidget(&tree);
+  layout_.addWidget(&buttons);
+  setLayout(&layout_);
+  resize(320, 360);
+}
+
+void FolderPicker::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (initialized_) return;
+  initialized_ = true;
+  if (callback_) callback_(*this, kInitialized, {});
+}
+
+void FolderPicker::SetSelection(const std::string& folder) {
+  const QModelIndex index = model_.index(Text(folder));
+  if (!index.isValid()) return;
+  tree.setCurrentIndex(index);
+  tree.scrollTo(index);
+}
+
+void FolderPicker::SetStatusText(const std::string& text) { status.setText(Text(text)); }
+
+void FolderPicker::EnableOk(bool enabled) {
+  buttons.button(QDialogButtonBox::Ok)->setEnabled(enabled);
+}
+
+std::string FolderPicker::SelectedFolder() const {
+  const QModelIndex current = tree.currentIndex();
+  return current.isValid() ? Bytes(model_.filePath(current)) : std::string();
+}
+
+}  // namespace tesselet

@@ -1,0 +1,65 @@
+#include "tesselet/window/Module1.h"
+
+#include <utility>
+
+#include "common/UnloadAllForms.h"
+#include "platform/RunTimeError.h"
+#include "tesselet/batch/ProgramName.h"
+#include "tesselet/window/frmThumbs.h"
+
+namespace tesselet {
+
+namespace {
+
+QString Text(const std::string& bytes) {
+  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
+}  // namespace
+
+Module1::Module1(platform::HostServices& host, common::FormsCollection& forms,
+                 common::TimeOfDayClock clock)
+    : host_(host), forms_(forms), clock_(std::move(clock)) {}
+
+int Module1::StatusOf(const BatchOutcome& outcome) {
+  switch (outcome.kind) {
+    case BatchOutcome::Kind::kCompleted:
+      return kExitCompleted;
+    case BatchOutcome::Kind::kRefused:
+      return kExitRefused;
+    case BatchOutcome::Kind::kFailed:
+    case BatchOutcome::Kind::kStopped:
+      break;
+  }
+  return kExitFailed;
+}
+
+int Module1::Main(const std::string& argument) {
+  if (argument.empty()) {
+    host_.showMessage("This application requires Orvale to Run", kProgramName);
+    common::UnloadAllForms(forms_);
+    return kExitRefused;
+  }
+  frmThumbs form(host_, forms_, clock_);
+  // The folder is taken as given: the slide show maker sends it ending in
+  // "/", so the thumbnails folder is its ThumbNails sub-folder.
+  form.txtImgDir.setText(Text(argument));
+  form.txtThumbDir.setText(Text(argument + "ThumbNails"));
+  form.show();
+  int status = kExitFailed;
+  try {
+    const BatchOutcome outcome = form.ClickTHEButton();
+    status = StatusOf(outcome);
+    if (outcome.kind == BatchOutcome::Kind::kFailed)
+      host_.showMessage(FailureMessage(outcome), kProgramName);
+  } catch (const platform::RunTimeError& error) {
+    host_.showMessage("The pictures of \"" + argument + "\" could not be listed.\n" +
+                          error.description() + "\n(error " + std::to_string(error.number()) +
+                          " in " + error.source() + ")",
+                      kProgramName);
+  }
+  common::UnloadAllForms(forms_);
+  return status;
+}
+
+}  // namespace tesselet
