@@ -11,8 +11,6 @@ struct Module1 {
   std::string CurrentFolder;
   // The page's file name, following every edit of the file name box.
   std::string PageFileName = "Index.htm";
-  // The current build put a page in place.
-  bool PageWritten = false;
   // "Yes" or "No": the answer to the latest question.
   std::string YesNoAnswer;
 };

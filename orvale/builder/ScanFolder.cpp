@@ -11,10 +11,10 @@
 #include "orvale/builder/PageFile.h"
 #include "orvale/builder/PictureListText.h"
 #include "orvale/builder/ProgramName.h"
-#include "platform/RunTimeError.h"
 #include "orvale/builder/SelectionSortOrder.h"
 #include "orvale/builder/TemplateCopier.h"
 #include "orvale/builder/TemplatePaths.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
 
@@ -22,8 +22,6 @@ namespace {
 
 void OpenFolderWindow(const Module1& state, platform::HostServices& host,
                       const std::filesystem::path& programFolder) {
-  // A folder that could not be opened leaves no folder to show.
-  if (state.CurrentFolder.empty()) return;
   host.openDocument(state.CurrentFolder, programFolder.string());
 }
 
@@ -31,8 +29,9 @@ std::string ErrorNumberText(int number) {
   return number < 0 ? std::to_string(number) : " " + std::to_string(number);
 }
 
-void ReportFailure(const platform::RunTimeError& error, const Module1& state,
-                   platform::HostServices& host, const std::filesystem::path& programFolder) {
+void ReportFailure(const platform::RunTimeError& error, const ScanOutcome& outcome,
+                   const Module1& state, platform::HostServices& host,
+                   const std::filesystem::path& programFolder) {
   switch (error.number()) {
     case platform::kBadFileName:
       host.showMessage("Cannot write to that location",
@@ -43,7 +42,9 @@ void ReportFailure(const platform::RunTimeError& error, const Module1& state,
       host.showMessage(
           "Unable to update " + state.PageFileName + ".  Perhaps file or folder is read only?",
           "Read Only File or Folder");
-      OpenFolderWindow(state, host, programFolder);
+      // A folder this scan could not open has nothing to show, and
+      // CurrentFolder still names an earlier scan's folder.
+      if (outcome.folderReached) OpenFolderWindow(state, host, programFolder);
       break;
     default:
       host.showMessage("Sub: ScanFolder, Error # " + ErrorNumberText(error.number()) +
@@ -102,29 +103,31 @@ void WritePage(const std::string& pagePath, mode_t mode, const std::string& list
 
 }  // namespace
 
-void ScanFolder(const std::string& folderPath, const BuildOptions& options, Module1& state,
-                platform::HostServices& host, const std::filesystem::path& programFolder) {
-  state.PageWritten = false;
+ScanOutcome ScanFolder(const std::string& folderPath, const BuildOptions& options, Module1& state,
+                       platform::HostServices& host, const std::filesystem::path& programFolder) {
+  ScanOutcome outcome;
   try {
     state.CurrentFolder = OpenScanFolder(folderPath);
+    outcome.folderReached = true;
     const std::vector<std::string> pictures = CollectPictures(state.CurrentFolder, options);
     if (pictures.empty()) {
       host.showMessage("No JPG's were found", kProgramName);
-      return;
+      return outcome;
     }
     const std::string listText = PictureListText(pictures);
     const std::string pagePath = state.CurrentFolder + state.PageFileName;
     mode_t mode = 0;
     if (DecideOnExistingPage(pagePath, state, host, programFolder, mode) == ReplaceDecision::kStop)
-      return;
+      return outcome;
     WritePage(pagePath, mode, listText, options, programFolder);
-    state.PageWritten = true;
+    outcome.pageWritten = true;
   } catch (const platform::RunTimeError& error) {
-    ReportFailure(error, state, host, programFolder);
+    ReportFailure(error, outcome, state, host, programFolder);
   } catch (const std::bad_alloc&) {
-    ReportFailure(platform::RunTimeError::standard(platform::kOutOfMemory, kProgramName), state,
-                  host, programFolder);
+    ReportFailure(platform::RunTimeError::standard(platform::kOutOfMemory, kProgramName), outcome,
+                  state, host, programFolder);
   }
+  return outcome;
 }
 
 }  // namespace orvale

@@ -1,22 +1,23 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
+
+#include "orvale/builder/Module1.h"
+#include "orvale/window/frmMain.h"
 
 namespace orvale {
 
 // The slide show maker with its window. Needs a display; without one it says
 // so on standard error, points to the build without a window, and returns 2.
-// Paths on the command line are built as one drop of those items on the
-// folder box, once the window is up.
-int RunWindowProgram(int argc, char** argv);
+// The paths (already read from the command line) are built as one drop of
+// those items on the folder box, once the window is up.
+int RunWindowProgram(char* programName, const std::vector<std::string>& paths);
 
-// The paths a command line hands over, made absolute as a drop's are. A
-// leading "--" ends the options and is not a path. Nothing, with the reason
-// in `problem`, when an option is not one this program knows.
-std::optional<std::vector<std::string>> CommandLinePaths(const std::vector<std::string>& arguments,
-                                                         std::string& problem);
+// The start-up routine and the run on window events: the page name every run
+// begins with, the main window shown modeless, the paths built as one drop
+// once events flow. Returns when the last window has closed.
+int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>& paths);
 
 // Whether a window can be shown: a display is named, or Qt is told to use a
 // platform that needs none.

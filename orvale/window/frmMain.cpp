@@ -6,11 +6,10 @@
 #include <cmath>
 #include <utility>
 
-#include "orvale/window/DroppedItems.h"
-#include "orvale/builder/ProgramName.h"
-#include "orvale/builder/ScanFolder.h"
-#include "orvale/window/ThumbnailMakerLaunch.h"
 #include "common/UnloadAllForms.h"
+#include "orvale/builder/ProgramName.h"
+#include "orvale/window/DroppedItems.h"
+#include "orvale/window/ThumbnailMakerLaunch.h"
 
 namespace orvale {
 
@@ -69,7 +68,7 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
   setCentralWidget(&client);
   client.setObjectName("client");
   createControls();
-  createMenus();
+  createActions();
   setTabOrderOfControls();
   forms_.add(this);
   outerSize_.apply(kCollapsedSize);
@@ -79,8 +78,7 @@ frmMain::~frmMain() { forms_.remove(this); }
 
 void frmMain::createControls() {
   Place(Label1, client, "Label1", 120, 1560, 5940, 315);
-  CentredLabel(Label1,
-               "Drag a folder from any Windows Explorer window onto the text box above.  ");
+  CentredLabel(Label1, "Drag a folder from any Windows Explorer window onto the text box above.  ");
   Place(Label2, client, "Label2", 0, 1800, 5640, 195);
   CentredLabel(Label2, "A file named 'Index.htm' will be created in that folder.");
 
@@ -88,10 +86,9 @@ void frmMain::createControls() {
   txtFolderToBrowse.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtFolderToBrowse.setTabChangesFocus(true);
   txtFolderToBrowse.setToolTip("Drag a folder or files onto this text box.");
-  txtFolderToBrowse.setDropHandler(
-      [this](const std::optional<std::vector<std::string>>& items) {
-        txtFolderToBrowse_OLEDragDrop(items);
-      });
+  txtFolderToBrowse.setDropHandler([this](const std::optional<std::vector<std::string>>& items) {
+    txtFolderToBrowse_OLEDragDrop(items);
+  });
 
   // Never shown: the build runs its click, nobody clicks it.
   Place(Command1, client, "Command1", 3240, 6480, 2715, 390);
@@ -156,12 +153,16 @@ void frmMain::createControls() {
   chkCreateThumbnails.setText("Create Thumbnails");
 }
 
-void frmMain::createMenus() {
-  const auto item = [](QAction& action, QMenu& menu, const char* name, const char* text) {
+// Every menu and action is made here and connected where it is made; the
+// items whose commands come later are made without a handler.
+void frmMain::createActions() {
+  const auto item = [this](QAction& action, QMenu& menu, const char* name, const char* text,
+                           void (frmMain::*handler)() = nullptr) {
     action.setObjectName(QString::fromLatin1(name));
     action.setText(QString::fromLatin1(text));
     action.setParent(&menu);
     menu.addAction(&action);
+    if (handler) connect(&action, &QAction::triggered, this, handler);
   };
   // Menus open as windows of their own, which take no font from this one.
   mnuFile.setFont(font());
@@ -171,8 +172,7 @@ void frmMain::createMenus() {
   menuBar()->addMenu(&mnuFile);
   item(mnuEditFirst, mnuFile, "mnuEditFirst", "Edit &First Part.txt");
   item(mnuEditLast, mnuFile, "mnuEditLast", "Edit &Last Part.txt");
-  item(mnuExit, mnuFile, "mnuExit", "E&xit");
-  connect(&mnuExit, &QAction::triggered, this, [this] { common::UnloadAllForms(forms_); });
+  item(mnuExit, mnuFile, "mnuExit", "E&xit", &frmMain::mnuExit_Click);
 
   mnuHelpMain.setObjectName("mnuHelpMain");
   mnuHelpMain.setTitle("&Help");
@@ -186,11 +186,10 @@ void frmMain::createMenus() {
 
 void frmMain::setTabOrderOfControls() {
   // Labels and frames take no focus; the rest follow the form's tab order.
-  QWidget* const order[] = {&txtFolderToBrowse,   &Command1,    &chkRunSlideShow,
-                            &optSortBy[0],        &optSortBy[1], &cmdMore,
-                            &chkBMPandGIF,        &txtLastPartFileName,
-                            &cmdBrowse,           &txtFileName, &CmdCreateThumbs,
-                            &chkCreateThumbnails};
+  QWidget* const order[] = {
+      &txtFolderToBrowse, &Command1,    &chkRunSlideShow, &optSortBy[0],
+      &optSortBy[1],      &cmdMore,     &chkBMPandGIF,    &txtLastPartFileName,
+      &cmdBrowse,         &txtFileName, &CmdCreateThumbs, &chkCreateThumbnails};
   for (std::size_t k = 1; k < std::size(order); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
@@ -203,8 +202,7 @@ std::string frmMain::lastPartFileName() const {
   return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 
-void frmMain::txtFolderToBrowse_OLEDragDrop(
-    const std::optional<std::vector<std::string>>& items) {
+void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items) {
   host_.setBusyPointer(true);
   txtFolderToBrowse.showText("Scanning Folder...");
   common::WaitSeconds(host_, 0.6, clock_);
@@ -218,34 +216,31 @@ void frmMain::txtFolderToBrowse_OLEDragDrop(
       if (folder != item) txtFolderToBrowse.showText(folder);
     }
   }
-  Command1.click();
-  CmdCreateThumbs.click();
+  const ScanOutcome scan = Command1_Click();
+  CmdCreateThumbs_Click();
   txtFolderToBrowse.showText("Done");
   host_.setBusyPointer(false);
-  if (state_.PageWritten && chkRunSlideShow.isChecked()) {
+  if (scan.pageWritten && chkRunSlideShow.isChecked()) {
     host_.openDocument(state_.CurrentFolder + state_.PageFileName, state_.CurrentFolder);
   } else {
     for (int k = 0; k < 3; ++k) host_.beep();
   }
-  state_.PageWritten = false;
 }
 
-void frmMain::Command1_Click() {
-  // The scan leaves CurrentFolder alone when it cannot open the folder; an
-  // empty value on return tells that apart from a rebuild of the same folder.
-  std::string previous = std::exchange(state_.CurrentFolder, std::string());
-  ScanFolder(txtFolderToBrowse.text(), *this, state_, host_, programFolder_);
-  latestScanReachedFolder_ = !state_.CurrentFolder.empty();
-  if (!latestScanReachedFolder_) state_.CurrentFolder = std::move(previous);
+ScanOutcome frmMain::Command1_Click() {
+  latestScan_ = ScanFolder(txtFolderToBrowse.text(), *this, state_, host_, programFolder_);
+  return latestScan_;
 }
 
 void frmMain::CmdCreateThumbs_Click() {
   if (!chkCreateThumbnails.isChecked()) return;
-  // Thumbnails for a folder that was not built would land in an earlier
+  // Thumbnails for a folder that was not reached would land in an earlier
   // build's folder, or in the working folder before any build.
-  if (!latestScanReachedFolder_ || state_.CurrentFolder.empty()) return;
+  if (!latestScan_.folderReached) return;
   LaunchThumbnailMaker(state_.CurrentFolder, host_, programFolder_);
 }
+
+void frmMain::mnuExit_Click() { common::UnloadAllForms(forms_); }
 
 void frmMain::cmdMore_Click() {
   if (isMaximisedNow()) return;
@@ -265,8 +260,7 @@ void frmMain::txtFileName_Change() {
 
 bool frmMain::isMaximisedNow() const {
   const Qt::WindowStates states = windowState();
-  return (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
-         !(states & Qt::WindowMinimized);
+  return (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) && !(states & Qt::WindowMinimized);
 }
 
 void frmMain::Form_Resize() { cmdMore.setVisible(!isMaximisedNow()); }

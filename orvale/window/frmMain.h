@@ -15,13 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "orvale/builder/BuildOptions.h"
-#include "orvale/window/FolderDropBox.h"
 #include "common/FormsCollection.h"
-#include "platform/HostServices.h"
-#include "orvale/builder/Module1.h"
-#include "orvale/window/OuterWindowSize.h"
 #include "common/WaitSeconds.h"
+#include "orvale/builder/BuildOptions.h"
+#include "orvale/builder/Module1.h"
+#include "orvale/builder/ScanFolder.h"
+#include "orvale/window/FolderDropBox.h"
+#include "orvale/window/OuterWindowSize.h"
+#include "platform/HostServices.h"
 
 namespace orvale {
 
@@ -91,11 +92,13 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
 
  private:
   void createControls();
-  void createMenus();
+  void createActions();
   void setTabOrderOfControls();
 
-  void Command1_Click();
+  // The hidden buttons' click actions, which the drop build runs in turn.
+  ScanOutcome Command1_Click();
   void CmdCreateThumbs_Click();
+  void mnuExit_Click();
   void cmdMore_Click();
   void txtFileName_Change();
   void Form_Resize();
@@ -108,9 +111,9 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   common::TimeOfDayClock clock_;
   OuterWindowSize outerSize_;
   bool loaded_ = true;
-  // The latest scan reached its folder, so CurrentFolder names what was just
-  // built and not an earlier build's folder.
-  bool latestScanReachedFolder_ = false;
+  // What the latest scan reported: the thumbnail launch that follows it has
+  // no other way to know whether CurrentFolder is the folder just built.
+  ScanOutcome latestScan_;
 };
 
 }  // namespace orvale

@@ -4,8 +4,8 @@
 
 #include "orvale/builder/BuildOptions.h"
 #include "orvale/builder/Module1.h"
-#include "tests/support/RecordingHostServices.h"
 #include "orvale/builder/ScanFolder.h"
+#include "tests/support/RecordingHostServices.h"
 #include "tests/support/TempFolder.h"
 
 // A program folder with small templates and a photo folder to build.
@@ -18,7 +18,8 @@ class ScanFolderTest : public ::testing::Test {
   }
 
   void build(const std::string& folder) {
-    orvale::ScanFolder(folder, options, state, host, program.path());
+    outcome = orvale::ScanFolder(folder, options, state, host, program.path());
+    state.PageWritten = outcome.pageWritten;
   }
   void build() { build(photos.path().string()); }
 
@@ -31,14 +32,22 @@ class ScanFolderTest : public ::testing::Test {
     std::vector<std::string> others;
     for (const auto& entry : std::filesystem::directory_iterator(photos.path())) {
       const auto name = entry.path().filename().string();
-      if (std::find(expected.begin(), expected.end(), name) == expected.end()) others.push_back(name);
+      if (std::find(expected.begin(), expected.end(), name) == expected.end())
+        others.push_back(name);
     }
     return others;
   }
 
   TempFolder program;
   TempFolder photos;
+  // The program-wide values, with the latest scan's "page written" beside
+  // them where the tests read it.
+  struct BuildState : orvale::Module1 {
+    bool PageWritten = false;
+  };
+
   orvale::FixedBuildOptions options;
-  orvale::Module1 state;
+  BuildState state;
+  orvale::ScanOutcome outcome;
   platform::RecordingHostServices host;
 };

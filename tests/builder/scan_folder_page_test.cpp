@@ -2,6 +2,7 @@
 
 #include "orvale/builder/ImageCollection.h"
 #include "tests/builder/ScanFolderFixture.h"
+#include "tests/support/Unprivileged.h"
 
 using Message = platform::RecordingHostServices::Message;
 
@@ -11,7 +12,7 @@ TEST_F(ScanFolderTest, ThreePicturesMakeTheSevenLinePage) {
   photos.write("sub/inner.jpg", "x");
   build();
   EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"a.jpg\",\r\n\"b.jpg\",\r\n\"c.jpg\"T1\r\nT2\r\n");
-  EXPECT_TRUE(state.PageWritten);
+  EXPECT_TRUE(outcome.pageWritten);
   EXPECT_EQ(state.CurrentFolder, photos.withSlash());
   EXPECT_TRUE(host.messages.empty());
   EXPECT_TRUE(otherFiles({"a.jpg", "b.jpg", "c.jpg", "notes.txt", "sub", "Index.htm"}).empty());
@@ -30,8 +31,8 @@ TEST_F(ScanFolderTest, DateOrderIsOldestFirst) {
   } files[] = {{"new.jpg", 10}, {"old.jpg", 1000}, {"mid.jpg", 100}};
   for (const auto& f : files) {
     const auto path = photos.write(f.name, "x");
-    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
-                                               std::chrono::seconds(f.secondsAgo));
+    std::filesystem::last_write_time(
+        path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(f.secondsAgo));
   }
   options.alphabetically = false;
   build();
@@ -89,7 +90,7 @@ TEST_F(ScanFolderTest, NoPicturesWritesNothingButSetsTheFolder) {
     build(folder.path().string());
     EXPECT_EQ(host.messages, (std::vector<Message>{{"No JPG's were found", "Orvale"}})) << row.rule;
     EXPECT_EQ(state.CurrentFolder, folder.withSlash()) << row.rule;
-    EXPECT_FALSE(state.PageWritten) << row.rule;
+    EXPECT_FALSE(outcome.pageWritten) << row.rule;
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "Index.htm")) << row.rule;
   }
 }
@@ -98,7 +99,8 @@ TEST_F(ScanFolderTest, OtherTypesCountWhenAsked) {
   for (auto name : {"a.bmp", "b.GIF", "c.tif", "d.jpeg", "e.tiff"}) photos.write(name, "x");
   options.bmpGifTif = true;
   build();
-  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"a.bmp\",\r\n\"b.GIF\",\r\n\"c.tif\",\r\n\"d.jpeg\"T1\r\nT2\r\n");
+  EXPECT_EQ(page(),
+            "H1\r\nH2\r\n\r\n\"a.bmp\",\r\n\"b.GIF\",\r\n\"c.tif\",\r\n\"d.jpeg\"T1\r\nT2\r\n");
 }
 
 TEST_F(ScanFolderTest, PageNameAndTailTextAreTakenAsGiven) {
@@ -122,7 +124,8 @@ TEST_F(ScanFolderTest, PageNameAndTailTextAreTakenAsGiven) {
     build();
     EXPECT_EQ(page("Show.htm"), "H1\r\nH2\r\n\r\n" + row.ending) << row.rule;
   }
-  EXPECT_EQ(host.questions.at(0), (Message{"Show.htm already exists.  OK to replace?", "File already exists"}));
+  EXPECT_EQ(host.questions.at(0),
+            (Message{"Show.htm already exists.  OK to replace?", "File already exists"}));
   EXPECT_FALSE(std::filesystem::exists(photos.path() / "Index.htm"));
 }
 
@@ -132,6 +135,21 @@ TEST_F(ScanFolderTest, HeadTemplateNameIgnoresLetterCase) {
   photos.write("a.jpg", "x");
   build();
   EXPECT_EQ(page(), "lower\r\n\r\n\"a.jpg\"T1\r\nT2\r\n");
+}
+
+TEST_F(ScanFolderTest, AFolderThatCannotBeOpenedShowsNoEarlierFolder) {
+  photos.write("a.jpg", "x");
+  ::chmod(photos.path().c_str(), 0700);
+  state.CurrentFolder = "/earlier/";
+  const auto status = RunUnprivileged([&] {
+    const orvale::ScanOutcome scan =
+        orvale::ScanFolder(photos.path().string(), options, state, host, program.path());
+    const bool reported =
+        host.messages.size() == 1 && host.messages[0].title == "Read Only File or Folder";
+    return reported && !scan.folderReached && host.opened.empty() ? 0 : 1;
+  });
+  if (!status) GTEST_SKIP() << "privileges could not be dropped";
+  EXPECT_EQ(*status, 0) << "the folder window would show the earlier build's folder";
 }
 
 TEST(OpenScanFolder, FolderTextEndsInOneSlash) {

@@ -2,11 +2,13 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
-#include "tests/support/TempFolder.h"
 #include "orvale/window/WindowStartUp.h"
+#include "tests/orvale_window/WindowTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -38,28 +40,6 @@ class EnvironmentScope {
 
 }  // namespace
 
-TEST(CommandLinePaths, PathsAreHandedOverAsADropWould) {
-  const std::string here = std::filesystem::current_path().string();
-  using Paths = std::optional<std::vector<std::string>>;
-  const struct {
-    const char* rule;
-    std::vector<std::string> arguments;
-    Paths paths;
-  } rows[] = {
-      {"no arguments, no build", {}, Paths{std::vector<std::string>{}}},
-      {"absolute paths as they are", {"/p/My Photos", "/q/a.jpg"}, Paths{{"/p/My Photos", "/q/a.jpg"}}},
-      {"relative paths made absolute", {"Trip"}, Paths{{here + "/Trip"}}},
-      {"-- ends the options", {"--", "-odd"}, Paths{{here + "/-odd"}}},
-      {"a lone dash is a name", {"-"}, Paths{{here + "/-"}}},
-      {"unknown options are refused", {"--bogus", "/p"}, std::nullopt},
-  };
-  for (const auto& row : rows) {
-    std::string problem;
-    EXPECT_EQ(orvale::CommandLinePaths(row.arguments, problem), row.paths) << row.rule;
-    EXPECT_EQ(problem.empty(), row.paths.has_value()) << row.rule << ": " << problem;
-  }
-}
-
 TEST(HasDisplay, ADisplayOrAPlatformThatNeedsNone) {
   const struct {
     const char* rule;
@@ -77,28 +57,88 @@ TEST(HasDisplay, ADisplayOrAPlatformThatNeedsNone) {
       {"wayland still needs one", nullptr, nullptr, "wayland", false},
   };
   for (const auto& row : rows) {
-    EnvironmentScope scope(
-        {{"DISPLAY", row.display}, {"WAYLAND_DISPLAY", row.wayland}, {"QT_QPA_PLATFORM", row.platform}});
+    EnvironmentScope scope({{"DISPLAY", row.display},
+                            {"WAYLAND_DISPLAY", row.wayland},
+                            {"QT_QPA_PLATFORM", row.platform}});
     EXPECT_EQ(orvale::HasDisplay(), row.has) << row.rule;
   }
 }
 
-TEST(WindowProgram, WithoutADisplayItSaysHowToBuildAndExits2) {
+TEST(WindowProgram, TheCommandLineIsReadBeforeAnyWindowOpens) {
 #ifndef ORVALE_EXECUTABLE
   GTEST_SKIP() << "built without the orvale executable";
 #else
-  TempFolder scratch;
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
-                              std::string(ORVALE_EXECUTABLE) + "' '" + scratch.path().string() +
-                              "' >'" + (scratch.path() / "out").string() + "' 2>'" +
-                              (scratch.path() / "err").string() + "'";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  const std::string err = TempFolder::read(scratch.path() / "err");
-  EXPECT_NE(err.find("needs a display"), std::string::npos) << err;
-  EXPECT_NE(err.find("orvale --build"), std::string::npos) << err;
-  EXPECT_EQ(TempFolder::read(scratch.path() / "out"), "");
-  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "Index.htm")) << "nothing was built";
+  // No display at all: a run that wants its window says so and exits 2.
+  const struct {
+    const char* rule;
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;  // how standard output starts; "" for nothing at all
+    std::string err;  // how standard error starts; "" for nothing at all
+  } rows[] = {
+      {"no display for the window", {}, 2, "", "orvale: the window needs a display"},
+      {"a path after -- is still a window start",
+       {"--", "-odd"},
+       2,
+       "",
+       "orvale: the window needs a display"},
+      {"an unknown option is bad usage, said before anything else",
+       {"--bogus"},
+       2,
+       "",
+       "orvale: unknown option: --bogus\n"},
+      {"the version", {"--version"}, 0, "orvale " ORVALE_VERSION "\n", ""},
+      {"the help", {"--help"}, 0, "Usage: orvale --build DIR", ""},
+  };
+  const auto starts = [](const std::string& text, const std::string& start) {
+    return start.empty() ? text.empty() : text.rfind(start, 0) == 0;
+  };
+  for (const auto& row : rows) {
+    TempFolder scratch;
+    std::string command = "cd '" + scratch.path().string() +
+                          "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                          std::string(ORVALE_EXECUTABLE) + "'";
+    for (const auto& argument : row.arguments) command += " '" + argument + "'";
+    command += " >out 2>err";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << row.rule;
+    EXPECT_EQ(WEXITSTATUS(status), row.status) << row.rule;
+    const std::string out = TempFolder::read(scratch.path() / "out");
+    const std::string err = TempFolder::read(scratch.path() / "err");
+    EXPECT_TRUE(starts(out, row.out)) << row.rule << ": " << out;
+    EXPECT_TRUE(starts(err, row.err)) << row.rule << ": " << err;
+  }
 #endif
+}
+
+namespace {
+
+// Ends the run on window events once the build has opened its page.
+struct HostThatClosesOnOpen : platform::RecordingHostServices {
+  void openDocument(const std::string& target, const std::string& workingFolder) override {
+    RecordingHostServices::openDocument(target, workingFolder);
+    QTimer::singleShot(0, [] { QApplication::closeAllWindows(); });
+  }
+};
+
+}  // namespace
+
+TEST(StartUp, ThePageIsIndexHtmAndTheCommandLinePathsAreBuilt) {
+  TempFolder program, photos;
+  program.write("FirstPart.txt", "[\r\n");
+  program.write("LastPart.txt", "]\r\n");
+  photos.write("a.jpg", "x");
+  HostThatClosesOnOpen host;
+  orvale::Module1 state;
+  common::FormsCollection forms;
+  double now = 0;
+  orvale::frmMain form(state, host, program.path(), forms, [&now] { return now += 0.05; });
+  // Should the page never open, the run still ends.
+  QTimer::singleShot(std::chrono::seconds(30), [] { QApplication::closeAllWindows(); });
+
+  EXPECT_EQ(orvale::RunMainWindow(state, form, {photos.path().string()}), 0);
+  EXPECT_EQ(state.PageFileName, "Index.htm");
+  ASSERT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(host.opened[0].program, photos.withSlash() + "Index.htm");
+  EXPECT_EQ(TempFolder::read(photos.path() / "Index.htm"), "[\r\n\r\n\"a.jpg\"]\r\n");
 }
