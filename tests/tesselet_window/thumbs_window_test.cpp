@@ -1,0 +1,297 @@
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+#include "tesselet/window/FolderPicker.h"
+#include "tesselet/window/frmThumbs.h"
+#include "tests/support/RecordingHostServices.h"
+#include "tests/tesselet_window/TesseletTestSupport.h"
+
+namespace {
+
+using tesselet_test::PictureSize;
+using tesselet_test::WritePicture;
+
+// Records what is shown, and lets a test act on the window each time the
+// batch hands events to it (once per picture).
+class BatchHost : public platform::RecordingHostServices {
+ public:
+  std::function<void()> onEvents;
+  void processEvents(std::chrono::milliseconds maxWait) override {
+    RecordingHostServices::processEvents(maxWait);
+    if (onEvents) onEvents();
+  }
+};
+
+QString Text(const std::string& bytes) { return QString::fromStdString(bytes); }
+
+std::vector<std::string> Entries(const QListWidget& list) {
+  std::vector<std::string> names;
+  for (int row = 0; row < list.count(); ++row)
+    names.push_back(list.item(row)->text().toStdString());
+  return names;
+}
+
+class ThumbsWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<tesselet::frmThumbs>(host, forms, [this] { return now += 0.05; });
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  // The picture folder with its ThumbNails sub-folder, in the boxes.
+  void UseFolder(const TempFolder& folder) {
+    std::filesystem::create_directories(folder.path() / "ThumbNails");
+    form->txtImgDir.setText(Text(folder.withSlash()));
+    form->txtThumbDir.setText(Text(folder.withSlash() + "ThumbNails"));
+  }
+
+  // Runs a function once the next modal dialog is up.
+  static void WhenModal(std::function<void(QWidget&)> act) {
+    QTimer::singleShot(0, [act] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      act(*dialog);
+    });
+  }
+
+  BatchHost host;
+  common::FormsCollection forms;
+  double now = 1000;
+  std::unique_ptr<tesselet::frmThumbs> form;
+};
+
+}  // namespace
+
+TEST_F(ThumbsWindowTest, SmallClientAreaWithTheProgressOnlyAndControlsAtTheirPlaces) {
+  EXPECT_EQ(form->windowTitle(), "Orvale Thumbnail Creator");
+  EXPECT_EQ(form->size(), QSize(368, 75)) << "5520 x 1125 twips";
+  EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "a fixed border";
+  EXPECT_FALSE(form->windowFlags() & Qt::WindowMinMaxButtonsHint);
+  const struct {
+    QWidget* control;
+    const char* name;
+    QRect twips;
+  } rows[] = {
+      {&form->lblProgress, "lblProgress", {1440, 120, 2745, 225}},
+      {&form->picProgress, "picProgress", {1440, 360, 2790, 255}},
+      {&form->txtImgDir, "txtImgDir", {1830, 2490, 3825, 285}},
+      {&form->lstImages, "lstImages", {480, 3720, 2445, 2340}},
+      {&form->cmdCreate, "cmdCreate", {3120, 5640, 2775, 465}},
+      {&form->Label1[1], "Label1", {540, 2910, 1245, 195}},
+  };
+  for (const auto& row : rows) {
+    const QRect& t = row.twips;
+    EXPECT_EQ(row.control->objectName(), row.name);
+    EXPECT_EQ(row.control->geometry(),
+              QRect(std::lround(t.x() / 15.0), std::lround(t.y() / 15.0),
+                    std::lround(t.width() / 15.0), std::lround(t.height() / 15.0)))
+        << row.name << ": twips / 15";
+  }
+  EXPECT_TRUE(form->lblProgress.isVisible()) << "the caption shows from the start";
+  EXPECT_FALSE(form->picProgress.isVisible()) << "the bar only in a batch";
+  EXPECT_GE(form->txtImgDir.y(), form->height()) << "the settings lie outside the client area";
+  EXPECT_TRUE(form->Label1[6].font().bold() && form->cmdCreate.font().bold());
+  EXPECT_FALSE(form->Label2.font().bold());
+  EXPECT_EQ(form->txtMaxWidth.text(), "50");
+  EXPECT_TRUE(form->optType[1].isChecked()) << "JPEG by default";
+}
+
+TEST_F(ThumbsWindowTest, EveryChangeOfTheImageFolderRelistsAndTheMenuKeepsTheCurrentEntry) {
+  TempFolder photos;
+  for (const char* name : {"a.jpg", "b.jpg", "c.gif"}) photos.write(name, "x");
+  QWidget* viewport = form->lstImages.viewport();
+  QTest::mouseClick(viewport, Qt::RightButton, {}, {5, 5});
+  EXPECT_FALSE(form->mnuSel.isVisible()) << "no menu on an empty list";
+
+  form->txtImgDir.clear();
+  QTest::keyClicks(&form->txtImgDir, Text(photos.path().string()));
+  EXPECT_EQ(form->lstImages.count(), 3) << "typed in, listed at the last key";
+  QTest::keyClick(&form->txtImgDir, Qt::Key_Backspace);
+  EXPECT_EQ(form->lstImages.count(), 0) << "relisted at every key";
+  form->txtImgDir.setText(Text(photos.withSlash()));
+  ASSERT_EQ(form->lstImages.count(), 3);
+
+  form->lstImages.setCurrentRow(1);
+  QTest::mouseClick(viewport, Qt::RightButton, {}, {5, 5});
+  EXPECT_TRUE(form->mnuSel.isVisible()) << "the popup on a list with entries";
+  EXPECT_EQ(form->lstImages.selectedItems().size(), 1) << "the right button selects nothing";
+  form->mnuSel.hide();
+  const struct {
+    QAction* action;
+    int selected;
+  } steps[] = {{&form->mnuDeselAll, 0}, {&form->mnuSelAll, 3}, {&form->mnuDeselAll, 0}};
+  for (const auto& step : steps) {
+    step.action->trigger();
+    EXPECT_EQ(form->lstImages.selectedItems().size(), step.selected)
+        << step.action->text().toStdString();
+    EXPECT_EQ(form->lstImages.currentRow(), 1) << "the current entry stays";
+    EXPECT_TRUE(form->lstImages.updatesEnabled());
+  }
+}
+
+TEST_F(ThumbsWindowTest, BatchMakesEveryEntryAndCountsWithTheBar) {
+  TempFolder photos;
+  WritePicture(photos, "wide.jpg", 640, 480);
+  WritePicture(photos, "tall.jpg", 480, 640);
+  WritePicture(photos, "sq.bmp", 20, 20);
+  UseFolder(photos);
+  ASSERT_EQ(form->lstImages.count(), 3);
+  form->lstImages.item(0)->setSelected(true);  // the selection is ignored
+  // Blanks around the thumbnails folder are ignored.
+  form->txtThumbDir.setText("  " + form->txtThumbDir.text() + "  ");
+  std::vector<std::pair<std::string, int>> seen;
+  host.onEvents = [this, &seen] {
+    seen.emplace_back(form->lblProgress.text().toStdString(), form->picProgress.BarRight());
+    EXPECT_FALSE(form->cmdCreate.isVisible()) << "hidden for the whole batch";
+    EXPECT_TRUE(form->picProgress.isVisible());
+    // Settings are read afresh for every picture: from the second on, bitmaps.
+    form->optType[0].setChecked(true);
+  };
+
+  form->cmdCreate.click();
+
+  const int width = form->picProgress.width();
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"Creating thumbnails... (1 of 3)", int(std::nearbyint(width / 3.0))},
+      {"Creating thumbnails... (2 of 3)", int(std::nearbyint(2 * width / 3.0))},
+      {"Creating thumbnails... (3 of 3)", width}};
+  EXPECT_EQ(seen, expected) << "caption and bar after each picture, events once per picture";
+  const auto thumbs = photos.path() / "ThumbNails";
+  const std::string first = Entries(form->lstImages)[0];
+  const std::string base = first.substr(0, first.find('.'));
+  EXPECT_EQ(PictureSize(thumbs / ("thumb" + base + ".jpg")).first > 0, true)
+      << "the first picture as JPEG";
+  for (const std::string& name : Entries(form->lstImages)) {
+    if (name == first) continue;
+    EXPECT_TRUE(
+        std::filesystem::exists(thumbs / ("thumb" + name.substr(0, name.find('.')) + ".bmp")))
+        << name << " as a bitmap";
+  }
+  EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kCompleted);
+  EXPECT_TRUE(form->cmdCreate.isVisible()) << "back after the batch";
+  EXPECT_FALSE(form->lblProgress.isVisible());
+  EXPECT_FALSE(form->picProgress.isVisible());
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ThumbsWindowTest, NamesThatCollideAreWrittenInListOrder) {
+  TempFolder photos;
+  WritePicture(photos, "a.jpg", 100, 50);
+  WritePicture(photos, "a.bmp", 20, 40);
+  WritePicture(photos, "trip.1.jpg", 60, 60);
+  WritePicture(photos, "trip.2.jpg", 30, 10);
+  UseFolder(photos);
+  form->cmdCreate.click();
+  const std::map<std::string, std::pair<int, int>> sizes = {
+      {"a.jpg", {50, 25}}, {"a.bmp", {20, 40}}, {"trip.1.jpg", {50, 50}}, {"trip.2.jpg", {30, 10}}};
+  std::map<std::string, std::pair<int, int>> last;
+  for (const std::string& name : Entries(form->lstImages))
+    last["thumb" + name.substr(0, name.find('.')) + ".jpg"] = sizes.at(name);
+  for (const auto& [thumb, size] : last)
+    EXPECT_EQ(PictureSize(photos.path() / "ThumbNails" / thumb), size)
+        << thumb << ": the later entry wins";
+}
+
+TEST_F(ThumbsWindowTest, BadDirectoryWritesNothingAndChangesNothing) {
+  TempFolder photos;
+  WritePicture(photos, "a.jpg", 10, 10);
+  form->txtImgDir.setText(Text(photos.withSlash()));
+  for (const std::string& text :
+       {std::string(), std::string("   "), photos.withSlash() + "ThumbNails"}) {
+    host.messages.clear();
+    form->txtThumbDir.setText(Text(text));
+    form->cmdCreate.click();
+    const std::vector<platform::RecordingHostServices::Message> expected = {
+        {"The destination path specified for the thumbnails is not valid.", "Bad directory"}};
+    EXPECT_EQ(host.messages, expected) << "'" << text << "'";
+    EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kRefused);
+    EXPECT_EQ(form->lblProgress.text(), "Creating thumbnails...") << "the window as it was";
+    EXPECT_TRUE(form->cmdCreate.isVisible());
+    EXPECT_EQ(host.eventPasses, 0);
+  }
+  EXPECT_EQ(tesselet_test::Names(photos.path()), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(ThumbsWindowTest, EmptyListCountsZeroOfZero) {
+  TempFolder photos;
+  UseFolder(photos);
+  form->cmdCreate.click();
+  EXPECT_EQ(form->lblProgress.text(), "Creating thumbnails... (0 of 0)");
+  EXPECT_EQ(form->picProgress.BarRight(), 0) << "nothing drawn";
+  EXPECT_TRUE(form->cmdCreate.isVisible());
+  EXPECT_TRUE(tesselet_test::Names(photos.path() / "ThumbNails").empty());
+}
+
+TEST_F(ThumbsWindowTest, ImageFolderPickerCountsPicturesAndEnablesOkOnlyWithSome) {
+  TempFolder tree;
+  tree.write("Photos/a.jpg", "x");
+  tree.write("Photos/B.GIF", "x");
+  tree.write("Empty/notes.txt", "x");
+  tree.write("Empty/deeper/c.jpg", "x");
+  const std::string photos = (tree.path() / "Photos").string();
+  const std::string empty = (tree.path() / "Empty").string();
+  form->txtImgDir.setText(Text(photos + "/"));
+  form->txtThumbDir.clear();
+  std::vector<std::pair<std::string, bool>> seen;
+  WhenModal([&](QWidget& dialog) {
+    auto& picker = dynamic_cast<tesselet::FolderPicker&>(dialog);
+    QPushButton* ok = picker.buttons.button(QDialogButtonBox::Ok);
+    EXPECT_EQ(picker.prompt.text(), "Select a folder that contains the full-size images.");
+    EXPECT_EQ(picker.SelectedFolder(), photos) << "opens on the start folder";
+    seen.emplace_back(picker.status.text().toStdString(), ok->isEnabled());
+    picker.SetSelection(empty);
+    seen.emplace_back(picker.status.text().toStdString(), ok->isEnabled());
+    picker.SetSelection(photos);
+    seen.emplace_back(picker.status.text().toStdString(), ok->isEnabled());
+    ok->click();
+  });
+  form->cmdBrowseImg.click();
+  const std::vector<std::pair<std::string, bool>> expected = {{"Number of picture files: 2", true},
+                                                              {"Number of picture files: 0", false},
+                                                              {"Number of picture files: 2", true}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(form->txtImgDir.text().toStdString(), photos);
+  EXPECT_EQ(form->txtThumbDir.text().toStdString(), photos) << "an empty thumbnails box follows";
+  EXPECT_EQ(form->lstImages.count(), 2);
+
+  // The thumbnails picker counts too, but OK stays enabled; cancelling keeps the box.
+  form->txtThumbDir.setText(Text(empty));
+  WhenModal([&](QWidget& dialog) {
+    auto& picker = dynamic_cast<tesselet::FolderPicker&>(dialog);
+    EXPECT_EQ(picker.status.text(), "Number of picture files: 0");
+    EXPECT_TRUE(picker.buttons.button(QDialogButtonBox::Ok)->isEnabled());
+    picker.reject();
+  });
+  form->cmdBrowseThumb.click();
+  EXPECT_EQ(form->txtThumbDir.text().toStdString(), empty);
+}
+
+TEST_F(ThumbsWindowTest, ColourPickerOffersGreysAndKeepsCustomColoursBetweenUses) {
+  const int greys[] = {255, 239, 223, 206, 190, 174, 158, 142, 125, 109, 93, 77, 61, 45, 28, 12};
+  WhenModal([&](QWidget& dialog) {
+    auto& picker = dynamic_cast<QColorDialog&>(dialog);
+    EXPECT_EQ(picker.currentColor(), QColor(Qt::black)) << "opens on black";
+    for (int k = 0; k < 16; ++k)
+      EXPECT_EQ(QColorDialog::customColor(k), QColor(greys[k], greys[k], greys[k])) << k;
+    QColorDialog::setCustomColor(3, QColor(10, 20, 30));  // the user defines one
+    picker.setCurrentColor(QColor(1, 2, 3));
+    picker.accept();
+  });
+  form->cmdBackColor.click();
+  EXPECT_EQ(form->BackColor(), 0x030201u) << "0x00BBGGRR";
+
+  QColorDialog::setCustomColor(3, QColor(Qt::green));  // as any other dialog might
+  WhenModal([&](QWidget& dialog) {
+    EXPECT_EQ(QColorDialog::customColor(3), QColor(10, 20, 30)) << "kept from the first use";
+    EXPECT_EQ(QColorDialog::customColor(4), QColor(190, 190, 190));
+    dynamic_cast<QColorDialog&>(dialog).reject();
+  });
+  form->cmdBackColor.click();
+  EXPECT_EQ(form->BackColor(), 0x030201u) << "cancelled: the colour stays";
+}
