@@ -55,8 +55,20 @@ export function makeFolder(folder) {
   });
 }
 
+// A folder of `count` pictures, "IMG_00001.jpg" and on: hard links to three
+// real pictures, so that a big slide show costs little disk.
+export const largeName = (n) => `IMG_${String(n).padStart(5, '0')}.jpg`;
+export function makeLargeFolder(folder, count) {
+  const originals = [0, 120, 240].map((hue, k) => {
+    const file = path.join(folder, `original${k}.pic`); // not a picture type: not listed
+    fs.writeFileSync(file, jpegPicture(320, 240, hue));
+    return file;
+  });
+  for (let n = 1; n <= count; n++) fs.linkSync(originals[n % 3], path.join(folder, largeName(n)));
+}
+
 // Runs the real builder on the folder and returns the page's path.
-export function buildPage(orvale, folder) {
-  execFileSync(orvale, ['--build', folder, '--all-types'], { stdio: ['ignore', 'pipe', 'pipe'] });
+export function buildPage(orvale, folder, options = ['--all-types']) {
+  execFileSync(orvale, ['--build', folder, ...options], { stdio: ['ignore', 'pipe', 'pipe'] });
   return path.join(folder, 'Index.htm');
 }

@@ -9,7 +9,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { buildPage, makeFolder, rows } from './folder.mjs';
+import { buildPage, largeName, makeFolder, makeLargeFolder, rows } from './folder.mjs';
 
 const orvale = process.argv[2];
 if (!orvale || !fs.existsSync(orvale)) {
@@ -422,7 +422,7 @@ describe('with the keyboard alone and a screen reader', () => {
         const style = getComputedStyle(element);
         return {
           name: element.getAttribute('aria-label') || element.textContent.trim(),
-          tile: element.parentElement.id === 'strip',
+          tile: !!element.closest('#strip'),
           outline: style.outlineStyle !== 'none' && parseFloat(style.outlineWidth) >= 2,
         };
       });
@@ -523,6 +523,77 @@ describe('a folder of one picture', () => {
     for (const key of ['ArrowRight', 'End', ' ']) await page.keyboard.press(key);
     assert.equal((await shown(page)).count, '1 / 1', 'still the one picture');
     assert.ok(!(await playing(page)), 'one picture does not play');
+    await page.context().close();
+  });
+});
+
+describe('a folder of 30,000 pictures', () => {
+  const COUNT = 30000;
+  let bigUrl;
+  before(() => {
+    const big = path.join(root, 'Thirty thousand');
+    fs.mkdirSync(big);
+    makeLargeFolder(big, COUNT);
+    allowed.push(pathToFileURL(big).href + '/');
+    bigUrl = pathToFileURL(buildPage(orvale, big, ['--by-name'])).href;
+  });
+
+  // Waits for picture n (from 1) and checks that the filmstrip holds only a
+  // screenful of tiles, in order, with picture n's tile current and in sight.
+  async function expectAt(page, n, why) {
+    await page.waitForFunction((caption) => {
+      const tile = document.querySelector('#strip [aria-current="true"]');
+      const box = tile?.getBoundingClientRect(), view = document.getElementById('strip').getBoundingClientRect();
+      return document.getElementById('caption').textContent === caption && tile.getAttribute('aria-label') === caption
+        && box.left >= view.left && box.right <= view.right;
+    }, largeName(n), WAIT);
+    const now = await page.evaluate(() => ({
+      count: document.getElementById('count').textContent,
+      tiles: [...document.querySelectorAll('#strip .tile')].map((tile) => +tile.dataset.index),
+      elements: document.getElementsByTagName('*').length,
+    }));
+    assert.equal(now.count, `${n} / ${COUNT}`, `${why}: position`);
+    assert.ok(now.tiles.length < 100 && now.elements < 300, `${why}: ${now.tiles.length} tiles, ${now.elements} elements`);
+    assert.deepEqual(now.tiles, [...now.tiles].sort((a, b) => a - b), `${why}: tiles in picture order`);
+  }
+
+  it('opens deep links, and follows Home, End, the arrows on the filmstrip and Back', async () => {
+    const page = await newPage();
+    await page.goto(bigUrl + '#29000');
+    await expectAt(page, 29000, 'link #29000');
+    const steps = [['End', 30000], ['Home', 1], ['End', 30000], ['ArrowLeft', 29999]];
+    for (const [key, n] of steps) {
+      await page.keyboard.press(key);
+      await expectAt(page, n, `key ${key}`);
+      if (n === 1) await screenshot(page, 'desktop-30000.png');
+    }
+    await page.locator('#strip [aria-current="true"]').focus();
+    await page.keyboard.press('ArrowLeft');
+    await expectAt(page, 29998, 'Left on a tile');
+    assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), largeName(29998),
+      'the focus follows to the new current tile');
+    for (const n of [29999, 30000, 1, 30000, 29000]) {
+      await page.goBack();
+      await expectAt(page, n, 'Back');
+    }
+    await page.goto('about:blank');
+    await page.goto(bigUrl + '#' + encodeURIComponent(largeName(12345)));
+    await expectAt(page, 12345, 'link by name');
+    await page.context().close();
+  });
+
+  it('plays from the last picture round to the first', async () => {
+    const page = await newPage();
+    await page.clock.install();
+    await page.goto(bigUrl + '#30000');
+    await expectAt(page, 30000, 'start');
+    await page.clock.pauseAt(await page.evaluate(() => Date.now() + 1000));
+    await page.getByLabel('Seconds per picture').selectOption('1');
+    await page.locator('body').press(' ');
+    for (const n of [1, 2]) {
+      await page.clock.runFor(1000);
+      await expectAt(page, n, 'playing');
+    }
     await page.context().close();
   });
 });
