@@ -1,21 +1,32 @@
 #include "orvale/builder/SelectionSortOrder.h"
 
+#include <QList>
 #include <QString>
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <string>
 
 namespace orvale {
 
 namespace {
 
-std::string UpperCased(const std::string& name) {
+// Each character upper-cased on its own, as the system's own upper-casing
+// does: a character never turns into two ("ß" stays "ß" rather than "SS"),
+// so a name keeps its length and its place among the others. The result is
+// compared code point by code point.
+std::u32string UpperCased(const std::string& name) {
+  std::u32string upper;
+  upper.reserve(name.size());
   const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
-  if (!ascii) return QString::fromUtf8(name.data(), qsizetype(name.size())).toUpper().toStdString();
-  std::string upper = name;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  if (ascii) {
+    for (const char c : name) upper.push_back(char32_t(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+    return upper;
+  }
+  // toUcs4 joins each surrogate pair into the one character it stands for.
+  for (const char32_t c : QString::fromUtf8(name.data(), qsizetype(name.size())).toUcs4())
+    upper.push_back(QChar::toUpper(c));
   return upper;
 }
 
@@ -25,7 +36,8 @@ template <typename Key>
 std::vector<std::int64_t> DenseRanks(const std::vector<Key>& keys) {
   std::vector<std::size_t> order(keys.size());
   std::iota(order.begin(), order.end(), 0);
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
   std::vector<std::int64_t> ranks(keys.size());
   std::int64_t rank = 0;
   for (std::size_t k = 0; k < order.size(); ++k) {
@@ -42,9 +54,7 @@ std::vector<std::int64_t> RanksOf(const std::vector<FileRow>& rows, bool byName)
     for (const auto& row : rows) times.push_back(row.modified);
     return times;  // times already order as ranks do
   }
-  // UTF-8 orders as the character codes do, so the upper-cased names compare
-  // as plain bytes. Most names are ASCII and need no Unicode case mapping.
-  std::vector<std::string> names;
+  std::vector<std::u32string> names;
   names.reserve(rows.size());
   for (const auto& row : rows) names.push_back(UpperCased(row.name));
   return DenseRanks(names);
@@ -57,7 +67,8 @@ class TournamentTree {
     while (size_ < ranks.size()) size_ *= 2;
     nodes_.assign(2 * size_, kPlaced);
     for (std::size_t p = 0; p < ranks.size(); ++p) nodes_[size_ + p] = {ranks[p], p};
-    for (std::size_t n = size_ - 1; n >= 1; --n) nodes_[n] = std::min(nodes_[2 * n], nodes_[2 * n + 1]);
+    for (std::size_t n = size_ - 1; n >= 1; --n)
+      nodes_[n] = std::min(nodes_[2 * n], nodes_[2 * n + 1]);
   }
   std::size_t minimumPosition() const { return nodes_[1].second; }
   void set(std::size_t position, std::int64_t rank) { update(position, {rank, position}); }

@@ -10,11 +10,16 @@ using orvale::FileRow;
 
 namespace {
 
+QList<uint> UpperCodePoints(const std::string& name) {
+  QList<uint> codes = QString::fromStdString(name).toUcs4();
+  for (uint& code : codes) code = QChar::toUpper(char32_t(code));
+  return codes;
+}
+
 // The order pages have always had: a straightforward selection sort.
 bool Precedes(const FileRow& j, const FileRow& m, bool byName) {
   if (!byName) return j.modified - m.modified < 0;
-  return QString::fromStdString(m.name).toUpper().toUcs4() >
-         QString::fromStdString(j.name).toUpper().toUcs4();
+  return UpperCodePoints(m.name) > UpperCodePoints(j.name);
 }
 
 void ReferenceSelectionSort(std::vector<FileRow>& rows, bool byName) {
@@ -45,17 +50,38 @@ TEST(SelectionSortOrder, KnownOrders) {
        true,
        {{"2.jpg", 0}, {"10.jpg", 0}, {"B.jpg", 0}, {"a.jpg", 0}, {"_x.jpg", 0}},
        {"10.jpg", "2.jpg", "a.jpg", "B.jpg", "_x.jpg"}},
-      {"a prefix comes first", true, {{"ab.jpg", 0}, {"AB.JPG.jpg", 0}, {"a", 0}},
+      {"a prefix comes first",
+       true,
+       {{"ab.jpg", 0}, {"AB.JPG.jpg", 0}, {"a", 0}},
        {"a", "ab.jpg", "AB.JPG.jpg"}},
       {"the swap carries an equal key behind a later one",
        false,
        {{"A", 36005}, {"B", 36005}, {"C", 36001}},
        {"C", "B", "A"}},
-      {"same second counts as equal, oldest first", false,
+      {"same second counts as equal, oldest first",
+       false,
        {{"new", 50}, {"old", 10}, {"same1", 30}, {"same2", 30}},
        {"old", "same1", "same2", "new"}},
-      {"non-ASCII upper-cases too", true, {{"\xC3\xA9t\xC3\xA9.jpg", 0}, {"\xC3\x89T\xC3\x89.JPG.jpg", 0}, {"z.jpg", 0}},
+      {"non-ASCII upper-cases too",
+       true,
+       {{"\xC3\xA9t\xC3\xA9.jpg", 0}, {"\xC3\x89T\xC3\x89.JPG.jpg", 0}, {"z.jpg", 0}},
        {"z.jpg", "\xC3\xA9t\xC3\xA9.jpg", "\xC3\x89T\xC3\x89.JPG.jpg"}},
+      {"each character upper-cased on its own: \"\xC3\x9F\" stays one character, past Z",
+       true,
+       {{"\xC3\x9F.jpg", 0}, {"su.jpg", 0}, {"st.jpg", 0}},
+       {"st.jpg", "su.jpg", "\xC3\x9F.jpg"}},
+      {"a character beyond 16 bits upper-cases as one",
+       true,
+       {{"\xF0\x90\x90\x80"
+         "b.jpg",
+         0},
+        {"\xF0\x90\x90\xA8"
+         "a.jpg",
+         0}},
+       {"\xF0\x90\x90\xA8"
+        "a.jpg",
+        "\xF0\x90\x90\x80"
+        "b.jpg"}},
   };
   for (auto c : cases) {
     orvale::SortRowsAsSelectionSort(c.rows, c.byName);
@@ -71,8 +97,8 @@ std::vector<std::int64_t> Times(const std::vector<FileRow>& rows) {
 
 TEST(SelectionSortOrder, MatchesAPlainSelectionSortOnTablesFullOfEqualKeys) {
   std::mt19937 random(20261207);
-  const char* const stems[] = {"a.jpg", "A.JPG", "b.jpg", "B.jpg", "ab", "Ab", "_", "10", "2",
-                               "\xC3\xA9.jpg", "\xC3\x89.JPG"};
+  const char* const stems[] = {"a.jpg", "A.JPG", "b.jpg", "B.jpg",        "ab",          "Ab",
+                               "_",     "10",    "2",     "\xC3\xA9.jpg", "\xC3\x89.JPG"};
   for (int round = 0; round < 400; ++round) {
     const int size = int(random() % 80);
     const int distinct = 1 + int(random() % 11);
