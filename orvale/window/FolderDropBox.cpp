@@ -7,15 +7,17 @@
 
 namespace orvale {
 
-FolderDropBox::FolderDropBox(QWidget* parent) : QPlainTextEdit(parent) {
-  setAcceptDrops(true);
-}
+FolderDropBox::FolderDropBox(QWidget* parent) : QPlainTextEdit(parent) { setAcceptDrops(true); }
 
 void FolderDropBox::showText(const std::string& text) {
   shownBytes_ = text;
   shownText_ = QString::fromUtf8(text.data(), qsizetype(text.size()));
   setPlainText(shownText_);
   moveCursor(QTextCursor::End);
+  // The build runs inside one event and handles no others while it works,
+  // so a text that waited for the next paint would never be seen: the folder
+  // would not show while the page is written, only "Done" after it.
+  viewport()->repaint();
 }
 
 std::string FolderDropBox::text() const {

@@ -18,7 +18,8 @@ class FolderDropBox : public QPlainTextEdit {
   explicit FolderDropBox(QWidget* parent = nullptr);
   void setDropHandler(DropHandler handler) { dropHandler_ = std::move(handler); }
 
-  // Replaces the text and puts the caret after its last character.
+  // Replaces the text, puts the caret after its last character and paints
+  // the box at once.
   void showText(const std::string& text);
   // The text as bytes: exactly those last shown while nobody has edited
   // them, so a path that is not valid UTF-8 still names its folder.

@@ -50,6 +50,65 @@ TEST_F(MainWindowTest, DroppedFolderIsBuiltThenOpenedOrBeepedFor) {
   }
 }
 
+namespace {
+
+// Notes the folder box's text each time the box is painted.
+class PaintedTexts : public QObject {
+ public:
+  explicit PaintedTexts(orvale::FolderDropBox& box) : box_(box) {
+    box.viewport()->installEventFilter(this);
+  }
+  std::vector<std::string> texts;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) texts.push_back(box_.toPlainText().toStdString());
+    return false;
+  }
+
+ private:
+  orvale::FolderDropBox& box_;
+};
+
+// Notes what the box last showed on screen when the build asks whether to
+// replace the page, the moment before the page is written.
+struct HostThatLooksAtTheBox : platform::RecordingHostServices {
+  PaintedTexts* painted = nullptr;
+  std::string shownWhenAsked;
+  bool askYesNo(const std::string& prompt, const std::string& title) override {
+    shownWhenAsked = painted->texts.empty() ? "" : painted->texts.back();
+    return RecordingHostServices::askYesNo(prompt, title);
+  }
+};
+
+}  // namespace
+
+TEST(DropBuild, TheBoxShowsTheFolderWhileThePageIsWritten) {
+  TempFolder program, photos;
+  program.write("FirstPart.txt", "[\r\n");
+  program.write("LastPart.txt", "]\r\n");
+  photos.write("a.jpg", "x");
+  photos.write("Index.htm", "old page");
+  HostThatLooksAtTheBox host;
+  host.answers = {true};
+  orvale::Module1 state;
+  common::FormsCollection forms;
+  double now = 0;
+  orvale::frmMain form(state, host, program.path(), forms, [&now] { return now += 0.05; });
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QApplication::processEvents();
+  PaintedTexts painted(form.txtFolderToBrowse);
+  host.painted = &painted;
+
+  // The host handles no window events, so only the build's own repaints show.
+  form.txtFolderToBrowse_OLEDragDrop(std::vector<std::string>{photos.path().string()});
+  EXPECT_EQ(host.shownWhenAsked, photos.path().string()) << "the folder, before \"Done\"";
+  EXPECT_EQ(painted.texts, (std::vector<std::string>{"Scanning Folder...", "Building slideshow...",
+                                                     photos.path().string(), "Done"}))
+      << "each status text is on screen as soon as it is set";
+}
+
 TEST_F(MainWindowTest, TheLastDroppedItemDecidesTheFolder) {
   TempFolder first, second;
   const auto firstPicture = first.write("one.jpg", "x");
