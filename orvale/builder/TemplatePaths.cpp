@@ -10,10 +10,14 @@ std::string HeadTemplatePath(const std::filesystem::path& programFolder) {
   const auto exact = programFolder / name;
   std::error_code error;
   if (std::filesystem::exists(exact, error)) return exact.string();
-  for (const auto& entry : std::filesystem::directory_iterator(programFolder, error)) {
-    const std::string candidate = entry.path().filename().string();
-    if (QString::fromStdString(candidate).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
-      return entry.path().string();
+  // increment(error), not ++: a listing that fails half-way must end the
+  // search, not throw through the build into the window's event handler.
+  for (std::filesystem::directory_iterator entry(programFolder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string candidate = entry->path().filename().string();
+    if (QString::fromStdString(candidate).compare(QString::fromStdString(name),
+                                                  Qt::CaseInsensitive) == 0)
+      return entry->path().string();
   }
   return exact.string();  // opening it reports that it is missing
 }
