@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <tuple>
 
 #include "orvale/builder/ImageCollection.h"
 #include "tests/builder/ScanFolderFixture.h"
@@ -24,19 +27,47 @@ TEST_F(ScanFolderTest, OnePictureHasNoComma) {
   EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\".hidden.JPG\"T1\r\nT2\r\n");
 }
 
-TEST_F(ScanFolderTest, DateOrderIsOldestFirst) {
+TEST_F(ScanFolderTest, DateOrderReadsTheModifiedTimeToTheWholeSecond) {
+  // Each row's folder gets a.jpg, then b.jpg, so every folder lists them
+  // alike: only the modified times tell the rows apart. The access times run
+  // the other way and the change times are all now.
+  const time_t base = 1000000000;
   const struct {
-    const char* name;
-    int secondsAgo;
-  } files[] = {{"new.jpg", 10}, {"old.jpg", 1000}, {"mid.jpg", 100}};
-  for (const auto& f : files) {
-    const auto path = photos.write(f.name, "x");
-    std::filesystem::last_write_time(
-        path, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(f.secondsAgo));
-  }
+    const char* rule;
+    timespec aModified, bModified;
+    std::string order;
+  } rows[] = {
+      {"older first", {base, 0}, {base + 100, 0}, "\"a.jpg\",\r\n\"b.jpg\""},
+      {"older first, the other way round", {base + 100, 0}, {base, 0}, "\"b.jpg\",\r\n\"a.jpg\""},
+      {"one second apart is enough", {base + 1, 0}, {base, 999999999}, "\"b.jpg\",\r\n\"a.jpg\""},
+  };
   options.alphabetically = false;
-  build();
-  EXPECT_EQ(page(), "H1\r\nH2\r\n\r\n\"old.jpg\",\r\n\"mid.jpg\",\r\n\"new.jpg\"T1\r\nT2\r\n");
+  for (const auto& row : rows) {
+    TempFolder folder;
+    for (const auto& [name, modified, accessed] :
+         {std::tuple{"a.jpg", row.aModified, row.bModified},
+          std::tuple{"b.jpg", row.bModified, row.aModified}}) {
+      const timespec times[2] = {accessed, modified};
+      ASSERT_EQ(::utimensat(AT_FDCWD, folder.write(name, "x").c_str(), times, 0), 0);
+    }
+    build(folder.path().string());
+    EXPECT_EQ(TempFolder::read(folder.path() / "Index.htm"),
+              "H1\r\nH2\r\n\r\n" + row.order + "T1\r\nT2\r\n")
+        << row.rule;
+  }
+
+  // Within one second the times are equal, so both folders keep the one
+  // order they are listed in, whichever file is later by a fraction.
+  std::string pages[2];
+  for (int k = 0; k < 2; ++k) {
+    TempFolder folder;
+    const timespec earlier[2] = {{base, 100}, {base, 100}}, later[2] = {{base, 900}, {base, 900}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.write("a.jpg", "x").c_str(), k ? later : earlier, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.write("b.jpg", "x").c_str(), k ? earlier : later, 0), 0);
+    build(folder.path().string());
+    pages[k] = TempFolder::read(folder.path() / "Index.htm");
+  }
+  EXPECT_EQ(pages[0], pages[1]) << "fractions of a second do not order files";
 }
 
 TEST_F(ScanFolderTest, TemplateLinesEndInCarriageReturnAndLineFeed) {
