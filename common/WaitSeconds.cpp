@@ -16,8 +16,7 @@ double SecondsSinceMidnight() {
   const std::time_t whole = system_clock::to_time_t(now);
   std::tm local{};
   localtime_r(&whole, &local);
-  const double fraction =
-      duration<double>(now - system_clock::from_time_t(whole)).count();
+  const double fraction = duration<double>(now - system_clock::from_time_t(whole)).count();
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
 }
 

@@ -70,17 +70,30 @@ std::string ScriptStringContent(const std::string& name) {
     const unsigned char c = static_cast<unsigned char>(name[i]);
     const char next = i + 1 < name.size() ? name[i + 1] : '\0';
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       case '<':
         // "</" could close the script element and "<!" open a comment that
         // changes how the rest of the script is read.
-        if (next == '/') out += "<\\";
-        else if (next == '!') AppendUnicodeEscape(out, '<');
-        else out += '<';
+        if (next == '/')
+          out += "<\\";
+        else if (next == '!')
+          AppendUnicodeEscape(out, '<');
+        else
+          out += '<';
         break;
       default:
         if (c < 0x20 || c == 0x7F) {
@@ -90,7 +103,8 @@ std::string ScriptStringContent(const std::string& name) {
                    (static_cast<unsigned char>(name[i + 2]) == 0xA8 ||
                     static_cast<unsigned char>(name[i + 2]) == 0xA9)) {
           // Line and paragraph separators end a line in older script engines.
-          AppendUnicodeEscape(out, static_cast<unsigned char>(name[i + 2]) == 0xA8 ? 0x2028 : 0x2029);
+          AppendUnicodeEscape(out,
+                              static_cast<unsigned char>(name[i + 2]) == 0xA8 ? 0x2028 : 0x2029);
           i += 2;
         } else {
           out += static_cast<char>(c);

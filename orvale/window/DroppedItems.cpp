@@ -14,7 +14,8 @@ std::optional<std::vector<std::string>> DroppedFileList(const QMimeData& data) {
     if (!url.isLocalFile()) continue;
     // Decoded from the encoded form, byte for byte: decoding to text first
     // would turn bytes that are not UTF-8 into replacement characters.
-    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const QByteArray path =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     if (!path.isEmpty()) paths.emplace_back(path.constData(), std::size_t(path.size()));
   }
   if (paths.empty()) return std::nullopt;

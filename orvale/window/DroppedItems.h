@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/qnamespace.h>
+
 #include <optional>
 #include <string>
 #include <vector>

@@ -9,11 +9,21 @@ TEST(PictureName, LastThreeLettersDecide) {
     bool jpegOnly;
     bool allTypes;
   } rows[] = {
-      {"photo.jpg", true, true},     {"PHOTO.JPG", true, true},   {"photo.jpeg", true, true},
-      {"clip.mpeg", true, true},     {"jpg", true, true},         {"xjPg", true, true},
-      {"notes.jpg.txt", false, false}, {"scan.tiff", false, false}, {"scan.tif", false, true},
-      {"Scan.TIF", false, true},     {"a.bmp", false, true},      {"a.GiF", false, true},
-      {"pg", false, false},          {"", false, false},          {"a.png", false, false},
+      {"photo.jpg", true, true},
+      {"PHOTO.JPG", true, true},
+      {"photo.jpeg", true, true},
+      {"clip.mpeg", true, true},
+      {"jpg", true, true},
+      {"xjPg", true, true},
+      {"notes.jpg.txt", false, false},
+      {"scan.tiff", false, false},
+      {"scan.tif", false, true},
+      {"Scan.TIF", false, true},
+      {"a.bmp", false, true},
+      {"a.GiF", false, true},
+      {"pg", false, false},
+      {"", false, false},
+      {"a.png", false, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(orvale::IsPictureName(row.name, false), row.jpegOnly) << row.name << " (JPEG only)";
@@ -36,8 +46,12 @@ TEST(PictureListText, NamesAreScriptStringsThatNothingCanEnd) {
       {"comment opener", "<!--<script>.jpg", "\\u003C!--<script>.jpg"},
       {"a lone < stays", "a<b.jpg", "a<b.jpg"},
       {"line breaks and controls", "a\nb\rc\td\x01\x7F.jpg", "a\\nb\\rc\\td\\u0001\\u007F.jpg"},
-      {"line separators", "a\xE2\x80\xA8" "b\xE2\x80\xA9.jpg", "a\\u2028b\\u2029.jpg"},
-      {"non-ASCII passes", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.jpg", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.jpg"},
+      {"line separators",
+       "a\xE2\x80\xA8"
+       "b\xE2\x80\xA9.jpg",
+       "a\\u2028b\\u2029.jpg"},
+      {"non-ASCII passes", "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.jpg",
+       "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5.jpg"},
   };
   for (const auto& row : rows)
     EXPECT_EQ(orvale::ScriptStringContent(row.name), row.content) << row.rule;

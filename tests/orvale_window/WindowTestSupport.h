@@ -13,9 +13,9 @@
 
 #include "common/FormsCollection.h"
 #include "orvale/builder/Module1.h"
+#include "orvale/window/frmMain.h"
 #include "tests/support/RecordingHostServices.h"
 #include "tests/support/TempFolder.h"
-#include "orvale/window/frmMain.h"
 
 // One QApplication for the whole test program, on Qt's offscreen platform.
 class QtApplicationEnvironment : public ::testing::Environment {

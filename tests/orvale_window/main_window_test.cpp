@@ -3,13 +3,14 @@
 #include <QMenuBar>
 #include <QRadioButton>
 
-#include "tests/orvale_window/WindowTestSupport.h"
 #include "orvale/window/frmAbout.h"
+#include "tests/orvale_window/WindowTestSupport.h"
 
 namespace {
 
 QRect Twips(int left, int top, int width, int height) {
-  return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
+  return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0),
+               qRound(height / 15.0));
 }
 
 QString Caption(const QWidget& control) {
@@ -103,8 +104,10 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
 TEST_F(MainWindowTest, OuterSizeIncludesTheFrameFromTheFirstShow) {
   EXPECT_EQ(form->frameGeometry().size(), QSize(405, 241)) << "6075 by 3615 twips, frame included";
   const QMargins frame = form->windowHandle()->frameMargins();
-  ASSERT_FALSE(frame.isNull()) << "the offscreen platform draws a frame, so the test means something";
-  EXPECT_EQ(form->size(), QSize(405, 241).shrunkBy(frame)) << "the client area leaves room for the frame";
+  ASSERT_FALSE(frame.isNull())
+      << "the offscreen platform draws a frame, so the test means something";
+  EXPECT_EQ(form->size(), QSize(405, 241).shrunkBy(frame))
+      << "the client area leaves room for the frame";
 }
 
 TEST_F(MainWindowTest, MenusCarryTheirNamesTextsAndShortcut) {
@@ -112,9 +115,12 @@ TEST_F(MainWindowTest, MenusCarryTheirNamesTextsAndShortcut) {
     const char* name;
     const char* text;
   } items[] = {
-      {"mnuEditFirst", "Edit &First Part.txt"}, {"mnuEditLast", "Edit &Last Part.txt"},
-      {"mnuExit", "E&xit"},                     {"mnuDemo", "&View Multimedia Demo"},
-      {"mnuHelp", "&Help"},                     {"mnuHelpAbout", "&About"},
+      {"mnuEditFirst", "Edit &First Part.txt"},
+      {"mnuEditLast", "Edit &Last Part.txt"},
+      {"mnuExit", "E&xit"},
+      {"mnuDemo", "&View Multimedia Demo"},
+      {"mnuHelp", "&Help"},
+      {"mnuHelpAbout", "&About"},
   };
   for (const auto& item : items) {
     const auto* action = form->findChild<QAction*>(item.name);

@@ -3,8 +3,8 @@
 #include <QMimeData>
 
 #include "orvale/window/ThumbnailMakerLaunch.h"
-#include "tests/support/Unprivileged.h"
 #include "tests/orvale_window/WindowTestSupport.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 
@@ -84,7 +84,8 @@ TEST(LaunchThumbnailMaker, FailuresToMakeThumbNails) {
     std::vector<platform::RecordingHostServices::Message> messages;
   } rows[] = {
       {"the folder has gone: said, and started anyway",
-       (folder.path() / "gone").string() + "/", true,
+       (folder.path() / "gone").string() + "/",
+       true,
        {{"Creating a new folder! ", "New Folder"}}},
       {"ThumbNails is a file: ends quietly", folder.withSlash(), false, {}},
   };
