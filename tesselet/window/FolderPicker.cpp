@@ -33,6 +33,12 @@ FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callba
   buttons.setObjectName("buttons");
   connect(&buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(&buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  // The model reads folders in the background; the highlighted folder is
+  // brought into view again as the rows above it arrive.
+  connect(&model_, &QFileSystemModel::directoryLoaded, this, [this] {
+    if (tree.currentIndex().isValid())
+      tree.scrollTo(tree.currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
   connect(tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (callback_) callback_(*this, kSelectionChanged, Bytes(model_.filePath(current)));
@@ -55,8 +61,10 @@ void FolderPicker::showEvent(QShowEvent* event) {
 void FolderPicker::SetSelection(const std::string& folder) {
   const QModelIndex index = model_.index(Text(folder));
   if (!index.isValid()) return;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+    tree.expand(parent);
   tree.setCurrentIndex(index);
-  tree.scrollTo(index);
+  tree.scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void FolderPicker::SetStatusText(const std::string& text) { status.setText(Text(text)); }

@@ -4,19 +4,23 @@
 
 #include "tesselet/imaging/SystemColour.h"
 
-// A program with no graphical application (a plain core application, as a
-// tool without a display has) still translates system colours.
-TEST(SystemColour, TranslatesWithoutAGraphicalApplication) {
+// A program with only a core application (as a tool without a display may
+// have) still translates system colours, to those of Qt's light palette.
+TEST(SystemColour, TranslatesUnderACoreApplication) {
   using imaging::SystemColour;
-  EXPECT_EQ(SystemColour::OleTranslateColor(0x123456), 0x123456u) << "plain colours as they are";
-  EXPECT_EQ(SystemColour::OleTranslateColor(SystemColour::kSystemFlag | 13), 0xC68C30u)
-      << "highlight, before any application exists";
   int argc = 1;
   char name[] = "system_colour_test";
   char* argv[] = {name, nullptr};
   QCoreApplication application(argc, argv);
-  EXPECT_EQ(SystemColour::OleTranslateColor(SystemColour::kSystemFlag | 13), 0xC68C30u)
-      << "highlight under a core application";
-  EXPECT_EQ(SystemColour::OleTranslateColor(SystemColour::kSystemFlag | 15), 0xEFEFEFu)
-      << "button face";
+  const struct {
+    const char* rule;
+    std::uint32_t value;
+    std::uint32_t plain;
+  } rows[] = {
+      {"a plain colour as it is", 0x123456, 0x123456},
+      {"highlight", SystemColour::kSystemFlag | 13, 0xC68C30},
+      {"button face", SystemColour::kSystemFlag | 15, 0xEFEFEF},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(SystemColour::OleTranslateColor(row.value), row.plain) << row.rule;
 }
