@@ -2,17 +2,9 @@
 
 #include <QPushButton>
 
+#include "tesselet/window/QtText.h"
+
 namespace tesselet {
-
-namespace {
-
-QString Text(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string Bytes(const QString& text) { return text.toUtf8().toStdString(); }
-
-}  // namespace
 
 FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callback callback)
     : QDialog(owner), callback_(std::move(callback)) {
@@ -20,7 +12,7 @@ FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callba
   setWindowTitle("Browse for Folder");
   setModal(true);
   prompt.setObjectName("prompt");
-  prompt.setText(Text(promptText));
+  prompt.setText(ToQString(promptText));
   prompt.setWordWrap(true);
   status.setObjectName("status");
   model_.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
@@ -41,7 +33,7 @@ FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callba
   });
   connect(tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (callback_) callback_(*this, kSelectionChanged, Bytes(model_.filePath(current)));
+            if (callback_) callback_(*this, kSelectionChanged, ToBytes(model_.filePath(current)));
           });
   layout_.addWidget(&prompt);
   layout_.addWidget(&status);
@@ -59,7 +51,7 @@ void FolderPicker::showEvent(QShowEvent* event) {
 }
 
 void FolderPicker::SetSelection(const std::string& folder) {
-  const QModelIndex index = model_.index(Text(folder));
+  const QModelIndex index = model_.index(ToQString(folder));
   if (!index.isValid()) return;
   for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
     tree.expand(parent);
@@ -67,7 +59,7 @@ void FolderPicker::SetSelection(const std::string& folder) {
   tree.scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
-void FolderPicker::SetStatusText(const std::string& text) { status.setText(Text(text)); }
+void FolderPicker::SetStatusText(const std::string& text) { status.setText(ToQString(text)); }
 
 void FolderPicker::EnableOk(bool enabled) {
   buttons.button(QDialogButtonBox::Ok)->setEnabled(enabled);
@@ -75,7 +67,7 @@ void FolderPicker::EnableOk(bool enabled) {
 
 std::string FolderPicker::SelectedFolder() const {
   const QModelIndex current = tree.currentIndex();
-  return current.isValid() ? Bytes(model_.filePath(current)) : std::string();
+  return current.isValid() ? ToBytes(model_.filePath(current)) : std::string();
 }
 
 }  // namespace tesselet

@@ -5,17 +5,10 @@
 #include "common/UnloadAllForms.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/ProgramName.h"
+#include "tesselet/window/QtText.h"
 #include "tesselet/window/frmThumbs.h"
 
 namespace tesselet {
-
-namespace {
-
-QString Text(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-}  // namespace
 
 Module1::Module1(platform::HostServices& host, common::FormsCollection& forms,
                  common::TimeOfDayClock clock)
@@ -43,8 +36,8 @@ int Module1::Main(const std::string& argument) {
   frmThumbs form(host_, forms_, clock_);
   // The folder is taken as given: the slide show maker sends it ending in
   // "/", so the thumbnails folder is its ThumbNails sub-folder.
-  form.txtImgDir.setText(Text(argument));
-  form.txtThumbDir.setText(Text(argument + "ThumbNails"));
+  form.txtImgDir.setText(ToQString(argument));
+  form.txtThumbDir.setText(ToQString(argument + "ThumbNails"));
   form.show();
   int status = kExitFailed;
   try {

@@ -11,6 +11,7 @@
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ImageListing.h"
 #include "tesselet/imaging/SystemColour.h"
+#include "tesselet/window/QtText.h"
 
 namespace tesselet {
 
@@ -37,12 +38,6 @@ void PlaceLine(QFrame& line, QWidget& form, const char* name, int left, int righ
   line.setFrameShadow(QFrame::Sunken);
   line.setFocusPolicy(Qt::NoFocus);
 }
-
-QString Text(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string Bytes(const QString& text) { return text.toUtf8().toStdString(); }
 
 // The layout was drawn for an 8-point dialog font; faces with close metrics
 // stand in where it is missing.
@@ -197,10 +192,10 @@ BatchOutcome frmThumbs::ClickTHEButton() {
 
 void frmThumbs::ListImages() {
   lstImages.clear();
-  for (const std::string& name : ListImageFiles(Bytes(txtImgDir.text()))) {
+  for (const std::string& name : ListImageFiles(ToBytes(txtImgDir.text()))) {
     // The list shows the name; the batch uses its bytes, which a name that
     // is not valid UTF-8 would lose on the way through the text.
-    auto item = std::make_unique<QListWidgetItem>(Text(name));
+    auto item = std::make_unique<QListWidgetItem>(ToQString(name));
     item->setData(kEntryBytes, QByteArray::fromStdString(name));
     lstImages.addItem(item.release());
   }
@@ -227,18 +222,18 @@ void frmThumbs::SetBackColor(std::uint32_t colour) {
 
 void frmThumbs::cmdBrowseImg_Click() {
   const std::string folder =
-      browseForFolder.BrowseForFolder(this, TrimBlanks(Bytes(txtImgDir.text())),
+      browseForFolder.BrowseForFolder(this, TrimBlanks(ToBytes(txtImgDir.text())),
                                       "Select a folder that contains the full-size images.", true);
   if (folder.empty()) return;
-  txtImgDir.setText(Text(folder));
-  if (txtThumbDir.text().isEmpty()) txtThumbDir.setText(Text(folder));
+  txtImgDir.setText(ToQString(folder));
+  if (txtThumbDir.text().isEmpty()) txtThumbDir.setText(ToQString(folder));
 }
 
 void frmThumbs::cmdBrowseThumb_Click() {
   const std::string folder = browseForFolder.BrowseForFolder(
-      this, TrimBlanks(Bytes(txtThumbDir.text())),
+      this, TrimBlanks(ToBytes(txtThumbDir.text())),
       "Select a destination folder for the thumbnail images.", false);
-  if (!folder.empty()) txtThumbDir.setText(Text(folder));
+  if (!folder.empty()) txtThumbDir.setText(ToQString(folder));
 }
 
 void frmThumbs::cmdBackColor_Click() {
@@ -287,7 +282,7 @@ void frmThumbs::unload() {
   hide();
 }
 
-std::string frmThumbs::thumbnailsFolderText() const { return Bytes(txtThumbDir.text()); }
+std::string frmThumbs::thumbnailsFolderText() const { return ToBytes(txtThumbDir.text()); }
 
 std::vector<std::string> frmThumbs::listEntries() const {
   std::vector<std::string> entries;
@@ -299,10 +294,10 @@ std::vector<std::string> frmThumbs::listEntries() const {
 
 ThumbnailSettings frmThumbs::currentSettings() const {
   ThumbnailSettings settings;
-  settings.imageFolder = TrimBlanks(Bytes(txtImgDir.text()));
-  settings.thumbnailsFolder = TrimBlanks(Bytes(txtThumbDir.text()));
-  settings.maxWidthText = Bytes(txtMaxWidth.text());
-  settings.maxHeightText = Bytes(txtMaxHeight.text());
+  settings.imageFolder = TrimBlanks(ToBytes(txtImgDir.text()));
+  settings.thumbnailsFolder = TrimBlanks(ToBytes(txtThumbDir.text()));
+  settings.maxWidthText = ToBytes(txtMaxWidth.text());
+  settings.maxHeightText = ToBytes(txtMaxHeight.text());
   settings.backColor = backColor_;
   settings.forcedDimensions = chkForceDimensions.checkState() == Qt::Checked;
   settings.type = optType[0].isChecked()   ? ThumbnailType::kBitmap
@@ -319,7 +314,7 @@ void frmThumbs::showBatchStarted() {
 }
 
 void frmThumbs::showProgress(std::int32_t done, std::int32_t total) {
-  lblProgress.setText(Text(ProgressCaption(done, total)));
+  lblProgress.setText(ToQString(ProgressCaption(done, total)));
   if (done > 0) picProgress.DrawBar(ProgressBarRight(done, total, picProgress.width()));
 }
 

@@ -295,3 +295,15 @@ TEST_F(ThumbsWindowTest, ColourPickerOffersGreysAndKeepsCustomColoursBetweenUses
   form->cmdBackColor.click();
   EXPECT_EQ(form->BackColor(), 0x030201u) << "cancelled: the colour stays";
 }
+
+TEST_F(ThumbsWindowTest, ClosingTheWindowStopsTheBatchAfterThePictureInHand) {
+  TempFolder photos;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(photos, name, 10, 10);
+  UseFolder(photos);
+  host.onEvents = [this] { form->close(); };
+  form->cmdCreate.click();
+  EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kStopped);
+  EXPECT_EQ(host.eventPasses, 1);
+  EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails").size(), 1u);
+  EXPECT_EQ(forms.count(), 0u) << "a closed window has left the collection";
+}
