@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -33,13 +34,13 @@ class DibBitmap {
   // already far beyond anything a thumbnail maker needs.
   static constexpr std::int64_t kMaxBytes = std::int64_t{1} << 30;
 
-  // Row stride in bytes for a width: width x 3 rounded up to a multiple of 4.
-  // Raises the overflow error (6) when that does not fit in 32 bits.
-  static std::int32_t StrideFor(std::int32_t width);
+  // Row stride in bytes for a width: width x 3 rounded up to a multiple of 4,
+  // formed in 64 bits so that no 32-bit width can overflow it.
+  static std::int64_t StrideFor(std::int32_t width);
 
-  // A zero-filled bitmap, or nullptr when it cannot be made: a width or
-  // height below 1, a block over kMaxBytes, or memory refused. Raises the
-  // overflow error (6) when the stride or the size overflows 32 bits.
+  // A zero-filled bitmap, or nullptr whenever it cannot be made: a width or
+  // height below 1, a block over kMaxBytes (a size beyond 32 bits included),
+  // or memory refused. Never raises: callers decide what a refusal means.
   static std::unique_ptr<DibBitmap> Create(std::int32_t width, std::int32_t height);
 
   // Only Create makes bitmaps; the tag keeps the constructor to it.
@@ -60,7 +61,19 @@ class DibBitmap {
   std::uint8_t* Bits() { return bits_.get(); }
   const std::uint8_t* Bits() const { return bits_.get(); }
 
+  // The first byte of picture row y, counted from the top: the top row is
+  // the last one in memory.
+  std::uint8_t* RowFromTop(std::int32_t y) { return bits_.get() + MemoryOffsetOfRow(y); }
+  const std::uint8_t* RowFromTop(std::int32_t y) const {
+    return bits_.get() + MemoryOffsetOfRow(y);
+  }
+
  private:
+  std::size_t MemoryOffsetOfRow(std::int32_t y) const {
+    assert(y >= 0 && y < height_);
+    return std::size_t(height_ - 1 - y) * std::size_t(stride_);
+  }
+
   std::int32_t width_;
   std::int32_t height_;
   std::int32_t stride_;

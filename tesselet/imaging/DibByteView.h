@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/ErrorSources.h"
 
 namespace imaging {
 
@@ -18,8 +19,7 @@ class DibByteView {
 
   std::uint8_t& operator()(std::int32_t byte, std::int32_t row) const {
     if (byte < 0 || byte >= stride_ || row < 0 || row >= rows_) {
-      throw platform::RunTimeError::standard(platform::kSubscriptOutOfRange,
-                                             "tesselet.cDIBSection");
+      throw platform::RunTimeError::standard(platform::kSubscriptOutOfRange, kDibSectionSource);
     }
     return bits_[std::int64_t{row} * stride_ + byte];
   }

@@ -1,10 +1,10 @@
 #include "tesselet/imaging/DrawingSurface.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 #include <vector>
 
+#include "tesselet/imaging/AreaAverageStretch.h"
 #include "tesselet/imaging/DibBitmap.h"
 
 namespace imaging {
@@ -18,10 +18,9 @@ struct Span {
   std::int64_t length;
 };
 
-// Address of pixel (x, y), y counted from the top: the top row of the
-// picture is the last row in memory.
+// Address of pixel (x, y), y counted from the top; both inside the bitmap.
 std::uint8_t* PixelAt(DibBitmap& bitmap, std::int64_t x, std::int64_t y) {
-  return bitmap.Bits() + (bitmap.Height() - 1 - y) * std::int64_t{bitmap.Stride()} + 3 * x;
+  return bitmap.RowFromTop(std::int32_t(y)) + 3 * x;
 }
 
 bool UsesSource(RasterOperation rop) {
@@ -76,35 +75,6 @@ void ClipPair(std::int64_t& target, std::int64_t& source, std::int64_t& length,
   length = std::min({length, targetLimit - target, sourceLimit - source});
 }
 
-// How one target pixel covers the source: the source pixels it overlaps,
-// from `first` on, and by how much of a source pixel each.
-struct Cover {
-  std::int64_t first = 0;
-  std::vector<double> weights;
-};
-
-// Coverage of target pixels [targetFrom, targetTo) of a run of targetLength
-// pixels laid over sourceLength source pixels from sourceStart. Only source
-// pixels inside [0, sourceLimit) are listed: those outside carry no colour,
-// so the mean is taken over the part of the area that exists.
-std::vector<Cover> CoverageOf(std::int64_t sourceStart, std::int64_t sourceLength,
-                              std::int64_t targetLength, std::int64_t targetFrom,
-                              std::int64_t targetTo, std::int64_t sourceLimit) {
-  std::vector<Cover> covers(std::size_t(targetTo - targetFrom));
-  const double scale = double(sourceLength) / double(targetLength);
-  for (std::int64_t i = targetFrom; i < targetTo; ++i) {
-    const double from = double(sourceStart) + double(i) * scale;
-    const double to = double(sourceStart) + double(i + 1) * scale;
-    Cover& cover = covers[std::size_t(i - targetFrom)];
-    cover.first = std::max<std::int64_t>(0, std::int64_t(std::floor(from)));
-    const std::int64_t end = std::min<std::int64_t>(sourceLimit, std::int64_t(std::ceil(to)));
-    for (std::int64_t j = cover.first; j < end; ++j) {
-      cover.weights.push_back(std::min(to, double(j + 1)) - std::max(from, double(j)));
-    }
-  }
-  return covers;
-}
-
 }  // namespace
 
 DibBitmap* DrawingSurface::SelectObject(DibBitmap* bitmap) {
@@ -155,39 +125,8 @@ bool DrawingSurface::StretchBltHalftone(std::int32_t destLeft, std::int32_t dest
                                         std::int32_t srcTop, std::int32_t srcWidth,
                                         std::int32_t srcHeight) {
   if (!bitmap_ || !source || !source->bitmap_ || source->bitmap_ == bitmap_) return false;
-  if (destWidth <= 0 || destHeight <= 0 || srcWidth <= 0 || srcHeight <= 0) return false;
-  const std::int64_t x0 = std::max<std::int64_t>(0, -std::int64_t{destLeft});
-  const std::int64_t x1 = std::min<std::int64_t>(destWidth, std::int64_t{Width()} - destLeft);
-  const std::int64_t y0 = std::max<std::int64_t>(0, -std::int64_t{destTop});
-  const std::int64_t y1 = std::min<std::int64_t>(destHeight, std::int64_t{Height()} - destTop);
-  if (x0 >= x1 || y0 >= y1) return false;
-
-  DibBitmap& from = *source->bitmap_;
-  const std::vector<Cover> columns = CoverageOf(srcLeft, srcWidth, destWidth, x0, x1, from.Width());
-  const std::vector<Cover> rows = CoverageOf(srcTop, srcHeight, destHeight, y0, y1, from.Height());
-  for (std::int64_t ty = y0; ty < y1; ++ty) {
-    const Cover& rowCover = rows[std::size_t(ty - y0)];
-    for (std::int64_t tx = x0; tx < x1; ++tx) {
-      const Cover& columnCover = columns[std::size_t(tx - x0)];
-      double sum[3] = {0, 0, 0};
-      double total = 0;
-      for (std::size_t j = 0; j < rowCover.weights.size(); ++j) {
-        for (std::size_t i = 0; i < columnCover.weights.size(); ++i) {
-          const double weight = rowCover.weights[j] * columnCover.weights[i];
-          const std::uint8_t* pixel =
-              PixelAt(from, columnCover.first + std::int64_t(i), rowCover.first + std::int64_t(j));
-          for (int c = 0; c < 3; ++c) sum[c] += weight * pixel[c];
-          total += weight;
-        }
-      }
-      if (total <= 0) continue;
-      std::uint8_t* to = PixelAt(*bitmap_, destLeft + tx, destTop + ty);
-      for (int c = 0; c < 3; ++c) {
-        to[c] = std::uint8_t(std::clamp(std::nearbyint(sum[c] / total), 0.0, 255.0));
-      }
-    }
-  }
-  return true;
+  return AreaAverageStretch::Stretch(*source->bitmap_, {srcLeft, srcTop, srcWidth, srcHeight},
+                                     *bitmap_, {destLeft, destTop, destWidth, destHeight});
 }
 
 void DrawingSurface::FillRect(std::int32_t left, std::int32_t top, std::int32_t right,

@@ -47,11 +47,11 @@ class DrawingSurface {
               const DrawingSurface* source, std::int32_t srcLeft, std::int32_t srcTop,
               RasterOperation rop);
 
-  // Halftone stretch: scales the source rectangle onto the target rectangle,
-  // each target pixel receiving the mean colour of the source area it covers
-  // (area averaging, exact for reductions, nearest area for enlargements).
-  // Target pixels outside this bitmap are clipped; the source rectangle is
-  // clipped to its bitmap with the scale kept. False when nothing is drawn.
+  // Halftone stretch: scales the source rectangle onto the target rectangle
+  // by AreaAverageStretch, each target pixel receiving the mean colour of the
+  // source area it covers. Target pixels outside this bitmap are clipped; the
+  // source rectangle is clipped to its bitmap with the scale kept. False when
+  // nothing is drawn, and for a source that is this surface's own bitmap.
   bool StretchBltHalftone(std::int32_t destLeft, std::int32_t destTop, std::int32_t destWidth,
                           std::int32_t destHeight, const DrawingSurface* source,
                           std::int32_t srcLeft, std::int32_t srcTop, std::int32_t srcWidth,

@@ -5,9 +5,10 @@
 #include <limits>
 #include <vector>
 
-#include "tesselet/imaging/JpegMarkers.h"
-#include "tesselet/imaging/PictureLoader.h"
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/ErrorSources.h"
+#include "tesselet/imaging/JpegMarkers.h"
+#include "tesselet/imaging/PictureErrors.h"
 
 namespace imaging {
 
@@ -34,29 +35,28 @@ tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_
 void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestroy(handle); }
 
 JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
-                                       const std::string& path)
+                                       const std::string& path, std::int64_t maxPixels)
     : data_(data), size_(size), path_(path), handle_(tjInitDecompress()) {
-  if (!handle_) {
-    throw platform::RunTimeError::standard(platform::kOutOfMemory, PictureLoader::kSource);
-  }
+  if (!handle_)
+    throw platform::RunTimeError::standard(platform::kOutOfMemory, kPictureLoaderSource);
   if (size > std::numeric_limits<unsigned long>::max()) {
-    throw PictureLoader::InvalidPicture(path_, "the file is too large");
+    throw PictureErrors::InvalidPicture(path_, "the file is too large");
   }
   int subsampling = 0;
   if (tjDecompressHeader3(handle_.get(), data_, static_cast<unsigned long>(size_), &width_,
                           &height_, &subsampling, &colourspace_) != 0) {
-    throw PictureLoader::InvalidPicture(
+    throw PictureErrors::InvalidPicture(
         path_, std::string("the JPEG data cannot be read: ") + tjGetErrorStr2(handle_.get()));
   }
   // A file cut short in its header reads as tables only, with no picture.
   if (width_ < 1 || height_ < 1) {
-    throw PictureLoader::InvalidPicture(path_, "the JPEG data ends before the picture starts");
+    throw PictureErrors::InvalidPicture(path_, "the JPEG data ends before the picture starts");
   }
   // The decoder's own memory grows with the pixel count: a progressive or
   // multi-scan file keeps every DCT coefficient (2 bytes, up to four
   // components) until its last scan. The pixel limit therefore bounds it, at
   // most 8 bytes a pixel, checked before the decoder allocates anything.
-  PictureLoader::CheckSize(path_, width_, height_);
+  PictureErrors::CheckSize(path_, width_, height_, maxPixels);
   const JpegMarkers markers(data_, size_);
   orientation_ = markers.Orientation();
   // Photoshop stores CMYK inverted and says so with its Adobe segment; files
@@ -71,7 +71,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   const std::int32_t scaledWidth = TJSCALED(width_, scale);
   const std::int32_t scaledHeight = TJSCALED(height_, scale);
   auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
-  if (!bitmap) throw PictureLoader::OutOfMemory(path_);
+  if (!bitmap) throw PictureErrors::OutOfMemory(path_);
 
   if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
     DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
@@ -82,8 +82,8 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
                               bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight, TJPF_BGR,
                               TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
   }
-  const double unit = double(scale.denom) / double(scale.num);
-  return StdPicture(std::move(bitmap), width_, height_, unit, orientation_);
+  return StdPicture(std::move(bitmap), width_, height_, DecodeScale{scale.num, scale.denom},
+                    orientation_);
 }
 
 // TurboJPEG hands CMYK out only as CMYK, so it is decoded to a row buffer of
@@ -98,7 +98,7 @@ void JpegPictureDecoder::DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth,
   const int flip = invertedCmyk_ ? 0 : 255;
   for (std::int32_t y = 0; y < scaledHeight; ++y) {
     const std::uint8_t* in = cmyk.data() + std::size_t(y) * pitch;
-    std::uint8_t* out = bitmap.Bits() + std::size_t(scaledHeight - 1 - y) * bitmap.Stride();
+    std::uint8_t* out = bitmap.RowFromTop(y);
     for (std::int32_t x = 0; x < scaledWidth; ++x, in += 4, out += 3) {
       const int white = flip ^ in[3];  // what the black ink leaves, 0 to 255
       // (a * b + 127) / 255 rounds the product of two fractions of 255.
@@ -114,7 +114,7 @@ void JpegPictureDecoder::DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth,
 // failure to decode at all raises.
 void JpegPictureDecoder::CheckResult(int result) {
   if (result == 0 || tjGetErrorCode(handle_.get()) == TJERR_WARNING) return;
-  throw PictureLoader::InvalidPicture(
+  throw PictureErrors::InvalidPicture(
       path_, std::string("the JPEG data cannot be decoded: ") + tjGetErrorStr2(handle_.get()));
 }
 

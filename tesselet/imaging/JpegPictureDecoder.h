@@ -15,11 +15,13 @@ namespace imaging {
 // read and checked when the decoder is made, before anything is allocated
 // from it. Grey, YCbCr, CMYK and YCCK files are read; progressive files are
 // held to a bounded number of scans. A file cut short gives the part that is
-// there; one that cannot be started on raises error 481 naming the file.
+// there; one that cannot be started on raises error 481 naming the file, as
+// does one of more than maxPixels pixels.
 class JpegPictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder.
-  JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path);
+  JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path,
+                     std::int64_t maxPixels);
   ~JpegPictureDecoder();
   JpegPictureDecoder(const JpegPictureDecoder&) = delete;
   JpegPictureDecoder& operator=(const JpegPictureDecoder&) = delete;

@@ -8,7 +8,10 @@
 #include <limits>
 #include <new>
 
+#include "platform/RunTimeError.h"
+#include "tesselet/imaging/ErrorSources.h"
 #include "tesselet/imaging/JpegPictureDecoder.h"
+#include "tesselet/imaging/PictureErrors.h"
 #include "tesselet/imaging/QtPictureDecoder.h"
 
 namespace imaging {
@@ -28,16 +31,16 @@ bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
 
 PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   ReadFile();
-  if (size_ == 0) throw InvalidPicture(path_, "the file is empty");
+  if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
   const std::uint8_t* bytes = bytes_.get();
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_);
+    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kMaxPixels);
   } else if (StartsWith(bytes, size_, "BM", 2)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "bmp", path_);
+    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "bmp", path_, kMaxPixels);
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "gif", path_);
+    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "gif", path_, kMaxPixels);
   } else {
-    throw InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
+    throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
   if (jpeg_) {
     const bool turned = jpeg_->Orientation() >= 5;
@@ -58,7 +61,7 @@ std::int32_t PictureLoader::Height() const { return height_; }
 StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   StdPicture picture;
   if (!jpeg_ && !other_) {
-    throw platform::RunTimeError(platform::kInvalidProcedureCall, kSource,
+    throw platform::RunTimeError(platform::kInvalidProcedureCall, kPictureLoaderSource,
                                  "The picture " + path_ + " has already been loaded");
   }
   if (jpeg_) {
@@ -86,54 +89,34 @@ void PictureLoader::ReadFile() {
   if (!file) {
     const int error = errno;
     throw platform::RunTimeError::fromErrno(
-        error, kSource,
+        error, kPictureLoaderSource,
         platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path_);
   }
   struct stat status {};
   if (::fstat(::fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
-    throw platform::RunTimeError(platform::kPathFileAccessError, kSource,
+    throw platform::RunTimeError(platform::kPathFileAccessError, kPictureLoaderSource,
                                  platform::StandardDescription(platform::kPathFileAccessError) +
                                      ": " + path_ + " is not a file");
   }
   if (status.st_size > kMaxFileBytes) {
-    throw InvalidPicture(path_, "the file is " + std::to_string(status.st_size) +
-                                    " bytes, more than the 512 MB a picture file may have");
+    throw PictureErrors::InvalidPicture(path_,
+                                        "the file is " + std::to_string(status.st_size) +
+                                            " bytes, more than the 512 MB a picture file may have");
   }
   const std::size_t size = std::size_t(status.st_size);
   try {
     bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
   } catch (const std::bad_alloc&) {
-    throw OutOfMemory(path_);
+    throw PictureErrors::OutOfMemory(path_);
   }
   size_ = std::fread(bytes_.get(), 1, size, file.get());
   if (size_ != size) {
     if (std::ferror(file.get())) {
       throw platform::RunTimeError(
-          platform::kDeviceIoError, kSource,
+          platform::kDeviceIoError, kPictureLoaderSource,
           platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
     }
     // The file shrank while we read it: what is there counts.
-  }
-}
-
-platform::RunTimeError PictureLoader::InvalidPicture(const std::string& path,
-                                                     const std::string& why) {
-  return platform::RunTimeError(platform::kInvalidPicture, kSource,
-                                "Invalid picture: " + path + " (" + why + ")");
-}
-
-platform::RunTimeError PictureLoader::OutOfMemory(const std::string& path) {
-  return platform::RunTimeError(platform::kOutOfMemory, kSource,
-                                platform::StandardDescription(platform::kOutOfMemory) +
-                                    ": no room for the pixels of " + path);
-}
-
-void PictureLoader::CheckSize(const std::string& path, std::int64_t width, std::int64_t height) {
-  if (width < 1 || height < 1) throw InvalidPicture(path, "the picture has no pixels");
-  if (width * height > kMaxPixels) {
-    throw InvalidPicture(path, "the picture is " + std::to_string(width) + " x " +
-                                   std::to_string(height) +
-                                   " pixels, more than the 100 megapixels a picture may have");
   }
 }
 

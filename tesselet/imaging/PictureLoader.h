@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/RunTimeError.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -21,7 +20,6 @@ class QtPictureDecoder;
 // raises a run-time error whose description names the file.
 class PictureLoader {
  public:
-  static constexpr const char* kSource = "tesselet.PictureLoader";
   // Larger pictures are refused before they are decoded.
   static constexpr std::int64_t kMaxPixels = 100'000'000;
   // Larger files are refused before they are read: more than even a
@@ -44,13 +42,6 @@ class PictureLoader {
 
   // The whole picture at full size.
   static StdPicture LoadPicture(const std::string& aFilePath);
-
-  // Error 481 "Invalid picture" with the file and the reason.
-  static platform::RunTimeError InvalidPicture(const std::string& path, const std::string& why);
-  // Error 7 for a picture whose pixels cannot be allocated.
-  static platform::RunTimeError OutOfMemory(const std::string& path);
-  // Raises error 481 for a size below 1 pixel or above kMaxPixels.
-  static void CheckSize(const std::string& path, std::int64_t width, std::int64_t height);
 
  private:
   void ReadFile();

@@ -17,8 +17,7 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
   for (std::int32_t y = 0; y < shownHeight; ++y) {
     const std::int64_t targetY = std::int64_t(top) + y;
     if (targetY < 0 || targetY >= target.Height()) continue;
-    std::uint8_t* out =
-        target.Bits() + std::size_t(target.Height() - 1 - targetY) * std::size_t(target.Stride());
+    std::uint8_t* out = target.RowFromTop(std::int32_t(targetY));
     for (std::int32_t x = 0; x < shownWidth; ++x) {
       const std::int64_t targetX = std::int64_t(left) + x;
       if (targetX < 0 || targetX >= target.Width()) continue;
@@ -55,9 +54,7 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
         default:
           break;
       }
-      const std::uint8_t* in = stored.Bits() +
-                               std::size_t(storedHeight - 1 - sy) * std::size_t(stored.Stride()) +
-                               3 * std::size_t(sx);
+      const std::uint8_t* in = stored.RowFromTop(sy) + 3 * std::size_t(sx);
       std::uint8_t* pixel = out + 3 * std::size_t(targetX);
       pixel[0] = in[0];
       pixel[1] = in[1];

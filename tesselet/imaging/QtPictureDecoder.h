@@ -14,12 +14,13 @@ namespace imaging {
 
 // Reads a BMP or GIF (its first frame) held in memory through QImageReader,
 // with the reader's allocation limit set and the header's size checked
-// before the pixels are read. Transparent pixels are shown on white.
+// against maxPixels before the pixels are read. Transparent pixels are shown
+// on white.
 class QtPictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder.
   QtPictureDecoder(const std::uint8_t* data, std::size_t size, const char* format,
-                   const std::string& path);
+                   const std::string& path, std::int64_t maxPixels);
 
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }

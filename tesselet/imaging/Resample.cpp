@@ -12,17 +12,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tesselet/imaging/Arithmetic.h"
 #include "tesselet/imaging/DibByteView.h"
 #include "tesselet/imaging/cDIBSection.h"
 
 namespace imaging {
-
-namespace {
-
-// Rounds to the nearest integer, halves to the even neighbour.
-std::int32_t RoundHalfEven(double value) { return std::int32_t(std::nearbyint(value)); }
-
-}  // namespace
 
 std::unique_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight,
                                                    std::int32_t lNewWidth) const {

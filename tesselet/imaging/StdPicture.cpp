@@ -10,11 +10,11 @@ StdPicture::StdPicture(std::unique_ptr<DibBitmap> bitmap)
       storedHeight_(bitmap_ ? bitmap_->Height() : 0) {}
 
 StdPicture::StdPicture(std::unique_ptr<DibBitmap> bitmap, std::int32_t storedWidth,
-                       std::int32_t storedHeight, double unit, int orientation)
+                       std::int32_t storedHeight, DecodeScale scale, int orientation)
     : bitmap_(std::move(bitmap)),
       storedWidth_(storedWidth),
       storedHeight_(storedHeight),
-      unit_(unit),
+      scale_(scale),
       orientation_(orientation >= 1 && orientation <= 8 ? orientation : 1) {}
 
 std::int32_t StdPicture::Width() const { return SwapsSides() ? storedHeight_ : storedWidth_; }

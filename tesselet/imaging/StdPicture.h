@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "tesselet/imaging/DecodeScale.h"
 #include "tesselet/imaging/DibBitmap.h"
 
 namespace imaging {
@@ -17,11 +18,10 @@ class StdPicture {
   StdPicture() = default;
   // A picture of the bitmap at its own size, upright.
   explicit StdPicture(std::unique_ptr<DibBitmap> bitmap);
-  // A picture whose bitmap stands for a storedWidth x storedHeight picture
-  // reduced by unit (full-size pixels per bitmap pixel along each side), to
-  // be shown turned by the EXIF orientation (1 to 8).
+  // A picture whose bitmap is a storedWidth x storedHeight picture decoded
+  // at the scale, to be shown turned by the EXIF orientation (1 to 8).
   StdPicture(std::unique_ptr<DibBitmap> bitmap, std::int32_t storedWidth, std::int32_t storedHeight,
-             double unit, int orientation);
+             DecodeScale scale, int orientation);
 
   StdPicture(StdPicture&&) noexcept = default;
   StdPicture& operator=(StdPicture&&) noexcept = default;
@@ -33,7 +33,7 @@ class StdPicture {
 
   std::int32_t StoredWidth() const { return storedWidth_; }
   std::int32_t StoredHeight() const { return storedHeight_; }
-  double Unit() const { return unit_; }
+  DecodeScale Scale() const { return scale_; }
   int Orientation() const { return orientation_; }
   bool SwapsSides() const { return orientation_ >= 5; }
 
@@ -45,7 +45,7 @@ class StdPicture {
   std::unique_ptr<DibBitmap> bitmap_;
   std::int32_t storedWidth_ = 0;
   std::int32_t storedHeight_ = 0;
-  double unit_ = 1.0;
+  DecodeScale scale_;
   int orientation_ = 1;
 };
 

@@ -1,14 +1,10 @@
 #include "tesselet/imaging/ThumbnailLayout.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "tesselet/imaging/Arithmetic.h"
 
 namespace imaging {
-
-std::int32_t ThumbnailLayout::RoundHalfEven(double value) {
-  // The default floating-point rounding mode is to nearest, ties to even.
-  return std::int32_t(std::nearbyint(value));
-}
 
 ThumbnailLayout ThumbnailLayout::Compute(std::int32_t pictureWidth, std::int32_t pictureHeight,
                                          std::int32_t maxWidth, std::int32_t maxHeight,

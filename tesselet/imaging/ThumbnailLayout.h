@@ -22,9 +22,6 @@ struct ThumbnailLayout {
   // round to 0 is 1 pixel, so a thin picture still gives a thumbnail.
   static ThumbnailLayout Compute(std::int32_t pictureWidth, std::int32_t pictureHeight,
                                  std::int32_t maxWidth, std::int32_t maxHeight, bool forced);
-
-  // Nearest integer, halves to the even neighbour.
-  static std::int32_t RoundHalfEven(double value);
 };
 
 }  // namespace imaging

@@ -4,12 +4,13 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 #include <random>
 
-#include "tesselet/imaging/DibByteView.h"
 #include "platform/HostServices.h"
+#include "tesselet/imaging/Arithmetic.h"
+#include "tesselet/imaging/DibByteView.h"
+#include "tesselet/imaging/ErrorSources.h"
 
 namespace imaging {
 
@@ -32,7 +33,7 @@ std::uint32_t ClockSeed() {
 std::uint8_t NoiseByte(std::mt19937& generator) {
   double r = std::generate_canonical<double, 53>(generator);
   if (r >= 1.0) r = 0.0;  // some library versions can return 1 by rounding
-  return std::uint8_t(std::nearbyint(r * 255.0));
+  return std::uint8_t(RoundHalfEven(r * 255.0));
 }
 
 }  // namespace
@@ -75,14 +76,13 @@ bool cDIBSection::CreateDIB(DrawingSurface* lhDC, std::int32_t lWidth, std::int3
   header_.biPlanes = 1;
   header_.biBitCount = 24;
   header_.biCompression = 0;
+  // The buffer's sizes are 32-bit: a stride or an image size beyond that
+  // raises the overflow error here, before any bitmap is asked for.
   const std::int32_t stride = BytesPerScanLine();
-  // Formed wide, so a product beyond 32 bits raises the overflow error.
-  const std::int64_t size = std::int64_t{lHeight} * stride;
-  if (size > INT32_MAX || size < INT32_MIN) {
-    throw platform::RunTimeError::standard(platform::kOverflow, "tesselet.cDIBSection");
-  }
-  header_.biSizeImage = std::uint32_t(std::int32_t(size));
+  const std::int32_t size = CheckedInt32(std::int64_t{lHeight} * stride, kDibSectionSource);
+  header_.biSizeImage = std::uint32_t(size);
 
+  // Every other size that cannot be made is a refusal, not an error.
   hDib = DibBitmap::Create(lWidth, lHeight);
   // The pixel pointer follows this object's own bitmap only, so it can never
   // point into a bitmap that somebody else owns and frees.
@@ -108,7 +108,9 @@ bool cDIBSection::Create(std::int32_t lWidth, std::int32_t lHeight) {
   return true;
 }
 
-std::int32_t cDIBSection::BytesPerScanLine() const { return DibBitmap::StrideFor(header_.biWidth); }
+std::int32_t cDIBSection::BytesPerScanLine() const {
+  return CheckedInt32(DibBitmap::StrideFor(header_.biWidth), kDibSectionSource);
+}
 
 void cDIBSection::LoadPictureBlt(const DrawingSurface* lhDC, std::int32_t lSrcLeft,
                                  std::int32_t lSrcTop, std::int32_t lSrcWidth,

@@ -19,7 +19,7 @@ namespace imaging {
 // hdc, hDib and DIBSectionBitsPtr are borrowed: they become invalid at
 // ClearUp, at the next Create and when the object ends.
 // Sizes and coordinates are signed 32-bit; a stride or size computation that
-// overflows raises run-time error 6 ("Overflow"), source "tesselet.cDIBSection".
+// overflows raises run-time error 6 ("Overflow") with kDibSectionSource.
 class cDIBSection {
  public:
   cDIBSection() = default;

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/RunTimeError.h"
 #include "tesselet/imaging/AreaAverageStretch.h"
 #include "tesselet/imaging/DrawingSurface.h"
+#include "tesselet/imaging/ErrorSources.h"
 #include "tesselet/imaging/PictureLoader.h"
 #include "tesselet/imaging/PictureOrientation.h"
 #include "tesselet/imaging/PictureSaver.h"
-#include "platform/RunTimeError.h"
 #include "tesselet/imaging/SystemColour.h"
 #include "tesselet/imaging/ThumbnailLayout.h"
 #include "tesselet/imaging/cDIBSection.h"
@@ -17,8 +18,6 @@
 namespace imaging {
 
 namespace {
-
-constexpr const char* kSource = "tesselet.cThumbnail";
 
 // A JPEG is decoded at the smallest scale that keeps this many decoded
 // pixels for every thumbnail pixel along each side. At 2 the result drifts
@@ -42,7 +41,7 @@ std::int32_t Times(std::int32_t side, std::int32_t factor) {
 
 void cThumbnail::CheckBox() const {
   if (maxWidth_ < 1 || maxHeight_ < 1) {
-    throw platform::RunTimeError(platform::kInvalidProcedureCall, kSource,
+    throw platform::RunTimeError(platform::kInvalidProcedureCall, kThumbnailSource,
                                  "The thumbnail box must be at least 1 x 1 pixels, not " +
                                      std::to_string(maxWidth_) + " x " +
                                      std::to_string(maxHeight_));
@@ -53,14 +52,14 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
   CheckBox();
   const DibBitmap* pixels = aStdPicture.Bitmap();
   if (!pixels) {
-    throw platform::RunTimeError(platform::kInvalidPicture, kSource,
+    throw platform::RunTimeError(platform::kInvalidPicture, kThumbnailSource,
                                  "Invalid picture: the picture holds no bitmap");
   }
   const ThumbnailLayout layout = ThumbnailLayout::Compute(aStdPicture.Width(), aStdPicture.Height(),
                                                           maxWidth_, maxHeight_, forcedDimensions_);
 
   auto canvas = DibBitmap::Create(layout.CanvasWidth, layout.CanvasHeight);
-  if (!canvas) throw platform::RunTimeError::standard(platform::kOutOfMemory, kSource);
+  if (!canvas) throw platform::RunTimeError::standard(platform::kOutOfMemory, kThumbnailSource);
   if (forcedDimensions_) {
     DrawingSurface canvasDc;
     canvasDc.SelectObject(canvas.get());
@@ -72,8 +71,8 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
   const bool swaps = aStdPicture.SwapsSides();
   auto stored =
       DibBitmap::Create(swaps ? layout.Height : layout.Width, swaps ? layout.Width : layout.Height);
-  if (!stored) throw platform::RunTimeError::standard(platform::kOutOfMemory, kSource);
-  AreaAverageStretch::Stretch(*pixels, aStdPicture.Unit(), aStdPicture.StoredWidth(),
+  if (!stored) throw platform::RunTimeError::standard(platform::kOutOfMemory, kThumbnailSource);
+  AreaAverageStretch::Stretch(*pixels, aStdPicture.Scale(), aStdPicture.StoredWidth(),
                               aStdPicture.StoredHeight(), *stored);
   PictureOrientation::Draw(*stored, aStdPicture.Orientation(), *canvas, layout.Left, layout.Top);
   return canvas;

@@ -1,14 +1,17 @@
 #pragma once
 
-// Pictures made by the tests: pixel patterns, JPEG files encoded from them
-// (with an EXIF orientation when asked), and ways to compare the results.
+// Pictures made by the tests and the benchmark: pixel patterns, bitmaps and
+// JPEG files made from them (with an EXIF orientation when asked), and one
+// way each to compare results: the largest difference and the PSNR.
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -167,13 +170,55 @@ inline std::filesystem::path Fixture(const std::string& name) {
 
 // The colour of a pixel of a bottom-up blue-green-red bitmap, counted from the top.
 inline Rgb PixelOf(const imaging::DibBitmap& bitmap, int x, int y) {
-  const std::uint8_t* p =
-      bitmap.Bits() + std::size_t(bitmap.Height() - 1 - y) * bitmap.Stride() + 3 * x;
+  const std::uint8_t* p = bitmap.RowFromTop(y) + 3 * x;
   return {p[2], p[1], p[0]};
 }
 
-// Peak signal-to-noise ratio between two bitmaps of the same size, in dB.
+// The picture in a bitmap of its size, as the imaging code keeps pictures.
+inline std::unique_ptr<imaging::DibBitmap> BitmapOf(const Picture& picture) {
+  auto bitmap = imaging::DibBitmap::Create(picture.width, picture.height);
+  if (!bitmap) throw std::runtime_error("the test could not make its bitmap");
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const Rgb c = picture.At(x, y);
+      std::uint8_t* p = bitmap->RowFromTop(y) + 3 * x;
+      p[0] = std::uint8_t(c.blue), p[1] = std::uint8_t(c.green), p[2] = std::uint8_t(c.red);
+    }
+  }
+  return bitmap;
+}
+
+// The largest difference of any channel between the bitmap's pixels and the
+// picture's, over the picture's size from the top-left: a picture smaller
+// than the bitmap compares a part of it. 256 when the bitmap is smaller.
+inline int MaxDifference(const imaging::DibBitmap& actual, const Picture& expected) {
+  if (actual.Width() < expected.width || actual.Height() < expected.height) return 256;
+  int worst = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      const Rgb p = PixelOf(actual, x, y), q = expected.At(x, y);
+      worst = std::max(
+          {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
+    }
+  }
+  return worst;
+}
+
+// The picture a bitmap holds.
+inline Picture PictureOf(const imaging::DibBitmap& bitmap) {
+  return Make(bitmap.Width(), bitmap.Height(), [&](int x, int y) { return PixelOf(bitmap, x, y); });
+}
+
+// The same for two bitmaps, which must be of one size (256 otherwise).
+inline int MaxDifference(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return 256;
+  return MaxDifference(a, PictureOf(b));
+}
+
+// Peak signal-to-noise ratio between two bitmaps of the same size, in dB;
+// 99 for identical ones.
 inline double Psnr(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return 0;
   double squares = 0;
   for (int y = 0; y < a.Height(); ++y) {
     for (int x = 0; x < a.Width(); ++x) {
@@ -184,18 +229,6 @@ inline double Psnr(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
   }
   const double mean = squares / (3.0 * a.Width() * a.Height());
   return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
-}
-
-inline int MaxDifference(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
-  int worst = 0;
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      const Rgb p = PixelOf(a, x, y), q = PixelOf(b, x, y);
-      worst = std::max(
-          {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
-    }
-  }
-  return worst;
 }
 
 }  // namespace test_pictures

@@ -6,7 +6,7 @@
 #include "tesselet/imaging/DibBitmap.h"
 #include "tesselet/imaging/DibByteView.h"
 #include "tesselet/imaging/DrawingSurface.h"
-#include "platform/RunTimeError.h"
+#include "tests/support/ExpectRunTimeError.h"
 
 using namespace imaging;
 
@@ -35,16 +35,13 @@ TEST(DibByteView, EveryIndexIsCheckedAgainstStrideAndRows) {
     int byte, row;
   } outside[] = {{8, 0}, {-1, 0}, {0, 3}, {0, -1}, {INT32_MAX, INT32_MAX}};
   for (const auto& index : outside) {
-    try {
-      view(index.byte, index.row);
-      ADD_FAILURE() << index.byte << "," << index.row << " should be out of range";
-    } catch (const platform::RunTimeError& error) {
-      EXPECT_EQ(error.number(), 9);
-      EXPECT_EQ(error.description(), "Subscript out of range");
-    }
+    SCOPED_TRACE(std::to_string(index.byte) + "," + std::to_string(index.row));
+    EXPECT_RUNTIME_ERROR(view(index.byte, index.row), 9, "tesselet.cDIBSection",
+                         "Subscript out of range");
   }
   const DibByteView empty(nullptr, 8, 3);
-  EXPECT_THROW(empty(0, 0), platform::RunTimeError) << "no memory: no rows to read";
+  SCOPED_TRACE("no memory: no rows to read");
+  EXPECT_RUNTIME_ERROR(empty(0, 0), 9, "tesselet.cDIBSection", "Subscript out of range");
 }
 
 TEST(DrawingSurface, BlockTransfersClipToBothBitmaps) {
@@ -143,6 +140,11 @@ TEST(DrawingSurface, HalftoneStretchAveragesTheCoveredArea) {
   ASSERT_TRUE(placed.surface.StretchBltHalftone(3, 3, 2, 1, &source.surface, 0, 0, 4, 2));
   EXPECT_EQ(placed.surface.GetPixel(3, 3), 0x323232u) << "clipped target keeps its scale";
   EXPECT_EQ(placed.surface.GetPixel(2, 3), 0xFFFFFFu) << "outside the target rectangle";
+
+  // Source columns 2 to 5 of a bitmap 4 wide: columns 4 and 5 do not exist.
+  ASSERT_TRUE(placed.surface.StretchBltHalftone(0, 0, 2, 1, &source.surface, 2, 0, 4, 2));
+  EXPECT_EQ(placed.surface.GetPixel(0, 0), 0x7D7D7Du) << "the mean of what exists of the area";
+  EXPECT_EQ(placed.surface.GetPixel(1, 0), 0xFFFFFFu) << "no source under it: left as it was";
 
   Canvas same(4, 2, false);
   ASSERT_TRUE(same.surface.StretchBltHalftone(0, 0, 4, 2, &source.surface, 0, 0, 4, 2));

@@ -5,11 +5,10 @@
 #include <QImage>
 #include <climits>
 #include <cstring>
-#include <functional>
 
-#include "tests/support/RecordingHostServices.h"
-#include "platform/RunTimeError.h"
 #include "tesselet/imaging/cDIBSection.h"
+#include "tests/support/ExpectRunTimeError.h"
+#include "tests/support/RecordingHostServices.h"
 
 using namespace imaging;
 
@@ -18,17 +17,6 @@ namespace {
 // Byte k of pixel x in memory row r, by the layout the buffer promises.
 std::uint8_t& ByteAt(const cDIBSection& dib, int x, int memoryRow, int k) {
   return dib.DIBSectionBitsPtr()[memoryRow * dib.BytesPerScanLine() + 3 * x + k];
-}
-
-void ExpectRunTimeError(const std::function<void()>& action, int number, const char* description) {
-  try {
-    action();
-    ADD_FAILURE() << "expected run-time error " << number;
-  } catch (const platform::RunTimeError& error) {
-    EXPECT_EQ(error.number(), number);
-    EXPECT_EQ(error.description(), description);
-    EXPECT_EQ(error.source(), "tesselet.cDIBSection");
-  }
 }
 
 // A buffer whose every pixel byte carries its own position and whose row
@@ -127,10 +115,30 @@ TEST(DibSection, SizesThatOverflowRaiseTheOverflowError) {
     int width, height;
   } rows[] = {{INT_MAX / 3 + 1, 1}, {INT_MAX, 1}, {100000, 100000}, {INT_MIN, 1}};
   for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.width) + " x " + std::to_string(row.height));
     cDIBSection dib;
     ASSERT_TRUE(dib.Create(2, 2));
-    ExpectRunTimeError([&] { dib.Create(row.width, row.height); }, 6, "Overflow");
+    EXPECT_RUNTIME_ERROR(dib.Create(row.width, row.height), 6, "tesselet.cDIBSection", "Overflow");
     EXPECT_EQ(dib.hdc(), nullptr) << "the old picture was released first";
+  }
+}
+
+// The bitmap behind the buffer only says whether it could be made; what a
+// refusal means is for its caller to say.
+TEST(DibBitmap, ABitmapThatCannotBeMadeIsNoBitmapAndNoError) {
+  const struct {
+    const char* rule;
+    int width, height;
+  } rows[] = {
+      {"no width", 0, 5},
+      {"no height", 5, 0},
+      {"a negative size", -3, 2},
+      {"over the allocation bound", 20000, 20000},
+      {"a stride beyond 32 bits", INT_MAX, 1},
+      {"a size beyond 32 bits", 100000, 100000},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(DibBitmap::Create(row.width, row.height), nullptr) << row.rule;
   }
 }
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/RunTimeError.h"
 #include "tesselet/imaging/cDIBSection.h"
+#include "tests/support/ExpectRunTimeError.h"
 
 using namespace imaging;
 
@@ -131,14 +131,10 @@ TEST(Resample, AOnePixelSourceOnlyCopiesToItsOwnSize) {
     std::vector<std::vector<int>> bytes(std::size_t(row.height),
                                         std::vector<int>(3 * row.width, 9));
     const auto source = BufferOf(row.width, bytes);
+    SCOPED_TRACE(std::to_string(row.width) + " x " + std::to_string(row.height));
     std::unique_ptr<cDIBSection> result;
-    try {
-      result = source->Resample(row.newHeight, row.newWidth);
-      ADD_FAILURE() << row.width << " x " << row.height << " should not resample";
-    } catch (const platform::RunTimeError& error) {
-      EXPECT_EQ(error.number(), 9);
-      EXPECT_EQ(error.description(), "Subscript out of range");
-    }
+    EXPECT_RUNTIME_ERROR(result = source->Resample(row.newHeight, row.newWidth), 9,
+                         "tesselet.cDIBSection", "Subscript out of range");
     EXPECT_EQ(result, nullptr);
     EXPECT_NE(source->Resample(row.height, row.width), nullptr) << "its own size is a copy";
   }
@@ -150,6 +146,6 @@ TEST(Resample, NoBufferWhenTheTargetCannotBeMade) {
   EXPECT_EQ(source->Resample(5, -1), nullptr);
   EXPECT_EQ(source->Resample(20000, 20000), nullptr) << "over the allocation bound";
   cDIBSection empty;
-  EXPECT_THROW(empty.Resample(2, 2), platform::RunTimeError)
-      << "an empty source has no rows to read, and is never read through";
+  SCOPED_TRACE("an empty source has no rows to read, and is never read through");
+  EXPECT_RUNTIME_ERROR(empty.Resample(2, 2), 9, "tesselet.cDIBSection", "Subscript out of range");
 }

@@ -1,0 +1,38 @@
+#include "tesselet/imaging/PictureErrors.h"
+
+#include "tesselet/imaging/ErrorSources.h"
+
+namespace imaging {
+
+namespace {
+
+std::string PixelCount(std::int64_t pixels) {
+  if (pixels % 1'000'000 == 0) return std::to_string(pixels / 1'000'000) + " megapixels";
+  return std::to_string(pixels) + " pixels";
+}
+
+}  // namespace
+
+platform::RunTimeError PictureErrors::InvalidPicture(const std::string& path,
+                                                     const std::string& why) {
+  return platform::RunTimeError(platform::kInvalidPicture, kPictureLoaderSource,
+                                "Invalid picture: " + path + " (" + why + ")");
+}
+
+platform::RunTimeError PictureErrors::OutOfMemory(const std::string& path) {
+  return platform::RunTimeError(platform::kOutOfMemory, kPictureLoaderSource,
+                                platform::StandardDescription(platform::kOutOfMemory) +
+                                    ": no room for the pixels of " + path);
+}
+
+void PictureErrors::CheckSize(const std::string& path, std::int64_t width, std::int64_t height,
+                              std::int64_t maxPixels) {
+  if (width < 1 || height < 1) throw InvalidPicture(path, "the picture has no pixels");
+  if (width > maxPixels / height) {  // width x height > maxPixels, without overflow
+    throw InvalidPicture(path, "the picture is " + std::to_string(width) + " x " +
+                                   std::to_string(height) + " pixels, more than the " +
+                                   PixelCount(maxPixels) + " a picture may have");
+  }
+}
+
+}  // namespace imaging

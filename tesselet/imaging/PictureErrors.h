@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/RunTimeError.h"
+
+namespace imaging {
+
+// The errors of reading a picture file, raised by the loader and by each
+// decoder behind it. They carry the loader's source, the part users know,
+// and name the file.
+class PictureErrors {
+ public:
+  // Error 481 "Invalid picture" with the file and the reason.
+  static platform::RunTimeError InvalidPicture(const std::string& path, const std::string& why);
+  // Error 7 for a picture whose pixels cannot be allocated.
+  static platform::RunTimeError OutOfMemory(const std::string& path);
+  // Raises error 481 for a size below 1 pixel or above maxPixels; called on
+  // a header's size before anything is allocated from it.
+  static void CheckSize(const std::string& path, std::int64_t width, std::int64_t height,
+                        std::int64_t maxPixels);
+};
+
+}  // namespace imaging
