@@ -33,6 +33,7 @@ TEST(HeadTemplatePath, AListingThatFailsHalfWayThrowsNothing) {
   entriesBeforeFailure = 3;
   std::string path;
   EXPECT_NO_THROW(path = orvale::HeadTemplatePath(program.path()));
+  EXPECT_EQ(entriesBeforeFailure, 0) << "the listing did reach its failure";
   entriesBeforeFailure = -1;
   EXPECT_EQ(path, (program.path() / "FirstPart.txt").string())
       << "the missing head template is reported when it is opened";
