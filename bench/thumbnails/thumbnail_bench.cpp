@@ -7,18 +7,18 @@
 //                                          thumbnail before encoding against an
 //                                          exact area average of the full decode
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "tesselet/imaging/DibBitmap.h"
-#include "tesselet/imaging/DrawingSurface.h"
 #include "bench/thumbnails/PhotoMaker.h"
-#include "tesselet/imaging/PictureLoader.h"
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/PictureLoader.h"
 #include "tesselet/imaging/ThumbnailLayout.h"
 #include "tesselet/imaging/cThumbnail.h"
+#include "tests/imaging/ReferenceAreaAverage.h"
+#include "tests/imaging/TestPictures.h"
 
 using namespace imaging;
 
@@ -49,20 +49,9 @@ int MakeThumbnails(const std::filesystem::path& folder, int count, char** files)
   return 0;
 }
 
-double Psnr(const DibBitmap& a, const DibBitmap& b) {
-  double squares = 0;
-  for (int y = 0; y < a.Height(); ++y) {
-    const std::uint8_t* p = a.Bits() + std::size_t(y) * a.Stride();
-    const std::uint8_t* q = b.Bits() + std::size_t(y) * b.Stride();
-    for (int i = 0; i < 3 * a.Width(); ++i) squares += double(p[i] - q[i]) * (p[i] - q[i]);
-  }
-  const double mean = squares / (3.0 * a.Width() * a.Height());
-  return mean == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mean);
-}
-
 // Ours: the thumbnail as CreateFromFile renders it, before encoding. The
-// reference: the full-size decode reduced by the drawing surface's own
-// halftone stretch, an exact area average computed independently of ours.
+// reference: the full-size decode reduced by the tests' plain, exact area
+// average, written independently of ours.
 int Quality(int count, char** files) {
   double worst = 99;
   for (int i = 0; i < count; ++i) {
@@ -72,14 +61,10 @@ int Quality(int count, char** files) {
         ThumbnailLayout::Compute(loader.Width(), loader.Height(), 50, 50, false);
     const auto ours = thumbnail.RenderCanvas(loader.Load(8 * layout.Width, 8 * layout.Height));
 
-    StdPicture full = PictureLoader::LoadPicture(files[i]);
-    auto exact = DibBitmap::Create(layout.Width, layout.Height);
-    DrawingSurface from, to;
-    from.SelectObject(full.Bitmap());
-    to.SelectObject(exact.get());
-    to.StretchBltHalftone(0, 0, layout.Width, layout.Height, &from, 0, 0, full.Width(),
-                          full.Height());
-    const double psnr = Psnr(*ours, *exact);
+    const StdPicture full = PictureLoader::LoadPicture(files[i]);
+    const auto exact =
+        test_pictures::ReferenceAreaAverage(*full.Bitmap(), layout.Width, layout.Height);
+    const double psnr = test_pictures::Psnr(*ours, *exact);
     worst = std::min(worst, psnr);
     std::printf("%s %dx%d PSNR %.2f dB\n", files[i], layout.Width, layout.Height, psnr);
   }
