@@ -1,5 +1,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tesselet/batch/SizeText.h"
 #include "tesselet/batch/ThumbnailNaming.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 
@@ -69,6 +71,24 @@ TEST(ImageListing, FoldersThatListNothingAndTheRoot) {
   }
   EXPECT_EQ(tesselet::ListImageFiles(""), tesselet::ListImageFiles("/"))
       << "an empty text is the root folder";
+}
+
+TEST(ImageListing, AFolderThatCannotBeReadIsAnErrorButCountsNothing) {
+  TempFolder folder;
+  folder.write("locked/a.jpg", "x");
+  const std::string locked = (folder.path() / "locked").string();
+  ::chmod(locked.c_str(), 0);
+  const auto status = RunUnprivileged([&] {
+    if (tesselet::CountPictureFiles(locked) != 0) return 1;
+    try {
+      tesselet::ListImageFiles(locked);
+    } catch (const platform::RunTimeError& error) {
+      return error.number() == platform::kPathFileAccessError ? 0 : 2;
+    }
+    return 3;
+  });
+  if (!status) GTEST_SKIP() << "privileges could not be dropped";
+  EXPECT_EQ(*status, 0) << "listing raises 75, the picker's count ignores the failure";
 }
 
 TEST(ThumbnailNaming, ThumbPlusTheNameUpToItsFirstDot) {
