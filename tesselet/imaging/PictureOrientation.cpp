@@ -6,6 +6,29 @@
 
 namespace imaging {
 
+PictureOrientation::Pixel PictureOrientation::StoredPixel(int orientation, std::int32_t storedWidth,
+                                                          std::int32_t storedHeight, std::int32_t x,
+                                                          std::int32_t y) {
+  switch (orientation) {
+    case 2:
+      return {storedWidth - 1 - x, y};
+    case 3:
+      return {storedWidth - 1 - x, storedHeight - 1 - y};
+    case 4:
+      return {x, storedHeight - 1 - y};
+    case 5:
+      return {y, x};
+    case 6:
+      return {y, storedHeight - 1 - x};
+    case 7:
+      return {storedWidth - 1 - y, storedHeight - 1 - x};
+    case 8:
+      return {storedWidth - 1 - y, x};
+    default:
+      return {x, y};
+  }
+}
+
 void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitmap& target,
                               std::int32_t left, std::int32_t top) {
   if (orientation < 1 || orientation > 8) orientation = 1;
@@ -21,40 +44,8 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
     for (std::int32_t x = 0; x < shownWidth; ++x) {
       const std::int64_t targetX = std::int64_t(left) + x;
       if (targetX < 0 || targetX >= target.Width()) continue;
-      // The stored pixel (sx, sy), both counted from the stored top-left,
-      // that shows at (x, y).
-      std::int32_t sx = x, sy = y;
-      switch (orientation) {
-        case 2:
-          sx = storedWidth - 1 - x;
-          break;
-        case 3:
-          sx = storedWidth - 1 - x;
-          sy = storedHeight - 1 - y;
-          break;
-        case 4:
-          sy = storedHeight - 1 - y;
-          break;
-        case 5:
-          sx = y;
-          sy = x;
-          break;
-        case 6:
-          sx = y;
-          sy = storedHeight - 1 - x;
-          break;
-        case 7:
-          sx = storedWidth - 1 - y;
-          sy = storedHeight - 1 - x;
-          break;
-        case 8:
-          sx = storedWidth - 1 - y;
-          sy = x;
-          break;
-        default:
-          break;
-      }
-      const std::uint8_t* in = stored.RowFromTop(sy) + 3 * std::size_t(sx);
+      const Pixel from = StoredPixel(orientation, storedWidth, storedHeight, x, y);
+      const std::uint8_t* in = stored.RowFromTop(from.y) + 3 * std::size_t(from.x);
       std::uint8_t* pixel = out + 3 * std::size_t(targetX);
       pixel[0] = in[0];
       pixel[1] = in[1];

@@ -13,6 +13,16 @@ class DibBitmap;
 // other diagonal; 8 stored a quarter turn clockwise. 5 to 8 swap the sides.
 class PictureOrientation {
  public:
+  struct Pixel {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+  };
+
+  // The stored pixel, counted from the stored picture's top-left, that
+  // shows at (x, y) of the upright picture; an unknown orientation is 1.
+  static Pixel StoredPixel(int orientation, std::int32_t storedWidth, std::int32_t storedHeight,
+                           std::int32_t x, std::int32_t y);
+
   // Draws `stored`, shown upright, into `target` with its top-left corner at
   // (left, top) counted from the target's top-left; what falls outside the
   // target is left out.

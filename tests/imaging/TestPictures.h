@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/PictureOrientation.h"
 
 namespace test_pictures {
 
@@ -66,7 +67,9 @@ inline Picture Photo(int width, int height, unsigned seed = 1) {
 }
 
 // The picture as the given EXIF orientation stores it, so that showing the
-// stored picture with that orientation gives `upright` again.
+// stored picture with that orientation gives `upright` again. It uses the
+// renderer's own mapping; a test that reads these files with Qt, which
+// applies EXIF orientation by itself, checks that mapping independently.
 inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
   const bool swaps = orientation >= 5;
   const int sw = swaps ? upright.height : upright.width;
@@ -74,39 +77,9 @@ inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
   Picture stored{sw, sh, std::vector<std::uint8_t>(upright.rgb.size())};
   for (int y = 0; y < upright.height; ++y) {
     for (int x = 0; x < upright.width; ++x) {
-      int sx = x, sy = y;
-      switch (orientation) {
-        case 2:
-          sx = sw - 1 - x;
-          break;
-        case 3:
-          sx = sw - 1 - x;
-          sy = sh - 1 - y;
-          break;
-        case 4:
-          sy = sh - 1 - y;
-          break;
-        case 5:
-          sx = y;
-          sy = x;
-          break;
-        case 6:
-          sx = y;
-          sy = sh - 1 - x;
-          break;
-        case 7:
-          sx = sw - 1 - y;
-          sy = sh - 1 - x;
-          break;
-        case 8:
-          sx = sw - 1 - y;
-          sy = x;
-          break;
-        default:
-          break;
-      }
+      const auto at = imaging::PictureOrientation::StoredPixel(orientation, sw, sh, x, y);
       for (int c = 0; c < 3; ++c) {
-        stored.rgb[(std::size_t(sy) * sw + sx) * 3 + c] =
+        stored.rgb[(std::size_t(at.y) * sw + at.x) * 3 + c] =
             upright.rgb[(std::size_t(y) * upright.width + x) * 3 + c];
       }
     }
