@@ -544,7 +544,7 @@ describe('a folder of 30,000 pictures', () => {
     await page.waitForFunction((caption) => {
       const tile = document.querySelector('#strip [aria-current="true"]');
       const box = tile?.getBoundingClientRect(), view = document.getElementById('strip').getBoundingClientRect();
-      return document.getElementById('caption').textContent === caption && tile.getAttribute('aria-label') === caption
+      return document.getElementById('caption').textContent === caption && tile?.getAttribute('aria-label') === caption
         && box.left >= view.left && box.right <= view.right;
     }, largeName(n), WAIT);
     const now = await page.evaluate(() => ({
