@@ -76,7 +76,12 @@ frmThumbs::frmThumbs(platform::HostServices& host, common::FormsCollection& form
   chooseColor.InitCustomColors();
 }
 
-frmThumbs::~frmThumbs() { forms_.remove(this); }
+frmThumbs::~frmThumbs() {
+  // The list goes before this window's own parts, and its teardown must not
+  // reach the filter of a window that is half gone.
+  lstImages.viewport()->removeEventFilter(this);
+  forms_.remove(this);
+}
 
 void frmThumbs::createControls() {
   static constexpr const char* kLabels[] = {
