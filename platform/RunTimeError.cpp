@@ -15,55 +15,84 @@ RunTimeError RunTimeError::standard(int number, std::string source) {
 }
 
 RunTimeError RunTimeError::fromErrno(int errnoValue, std::string source, std::string description) {
-  const int number = ErrorNumberFromErrno(errnoValue);
+  return fromErrno(errnoValue, FileOperation::kOpenFile, std::move(source), std::move(description));
+}
+
+RunTimeError RunTimeError::fromErrno(int errnoValue, FileOperation operation, std::string source,
+                                     std::string description) {
+  const int number = ErrorNumberFromErrno(errnoValue, operation);
   if (description.empty()) description = StandardDescription(number);
   return RunTimeError(number, std::move(source), std::move(description));
 }
 
 std::string StandardDescription(int number) {
   switch (number) {
-    case kInvalidProcedureCall: return "Invalid procedure call or argument";
-    case kOverflow: return "Overflow";
-    case kOutOfMemory: return "Out of memory";
-    case kSubscriptOutOfRange: return "Subscript out of range";
-    case kBadFileName: return "Bad file name or number";
-    case kFileNotFound: return "File not found";
-    case kDeviceIoError: return "Device I/O error";
-    case kFileAlreadyExists: return "File already exists";
-    case kDiskFull: return "Disk full";
-    case kTooManyFiles: return "Too many files";
-    case kPermissionDenied: return "Permission denied";
-    case kPathFileAccessError: return "Path/File access error";
-    case kPathNotFound: return "Path not found";
-    case kInvalidPicture: return "Invalid picture";
-    default: return "Application-defined or object-defined error";
+    case kInvalidProcedureCall:
+      return "Invalid procedure call or argument";
+    case kOverflow:
+      return "Overflow";
+    case kOutOfMemory:
+      return "Out of memory";
+    case kSubscriptOutOfRange:
+      return "Subscript out of range";
+    case kBadFileName:
+      return "Bad file name or number";
+    case kFileNotFound:
+      return "File not found";
+    case kDeviceIoError:
+      return "Device I/O error";
+    case kFileAlreadyExists:
+      return "File already exists";
+    case kDiskFull:
+      return "Disk full";
+    case kTooManyFiles:
+      return "Too many files";
+    case kPermissionDenied:
+      return "Permission denied";
+    case kPathFileAccessError:
+      return "Path/File access error";
+    case kPathNotFound:
+      return "Path not found";
+    case kInvalidPicture:
+      return "Invalid picture";
+    default:
+      return "Application-defined or object-defined error";
   }
 }
 
-int ErrorNumberFromErrno(int errnoValue) {
+int ErrorNumberFromErrno(int errnoValue, FileOperation operation) {
   switch (errnoValue) {
-    case ENOENT: return kFileNotFound;
-    case ENOTDIR: return kPathNotFound;
+    case ENOENT:
+      return operation == FileOperation::kOpenFile ? kFileNotFound : kPathNotFound;
+    case ENOTDIR:
+      return kPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
     case EBUSY:
-    case ETXTBSY: return kPathFileAccessError;
+    case ETXTBSY:
+      return kPathFileAccessError;
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-    case EFBIG: return kDiskFull;
+    case EFBIG:
+      return kDiskFull;
     case ENAMETOOLONG:
     case EINVAL:
-    case EILSEQ: return kBadFileName;
+    case EILSEQ:
+      return kBadFileName;
     case EMFILE:
-    case ENFILE: return kTooManyFiles;
-    case EEXIST: return kFileAlreadyExists;
-    case ENOMEM: return kOutOfMemory;
+    case ENFILE:
+      return kTooManyFiles;
+    case EEXIST:
+      return kFileAlreadyExists;
+    case ENOMEM:
+      return kOutOfMemory;
     case EIO:
-    default: return kDeviceIoError;
+    default:
+      return kDeviceIoError;
   }
 }
 

@@ -24,6 +24,16 @@ enum ErrorNumber : int {
   kInvalidPicture = 481,
 };
 
+// What a file operation was doing when it failed. Only the meaning of a
+// missing name depends on it: a file that should be there is "File not
+// found", while a file being made, or a folder along a path, is missing only
+// when a folder on its way is, which is "Path not found".
+enum class FileOperation {
+  kOpenFile,    // reading or examining a file that should exist
+  kCreateFile,  // making or replacing a file
+  kOpenFolder,  // opening or listing a folder
+};
+
 // The one exception type for run-time failures: a number, the component that
 // raised it (its source) and a description for people.
 class RunTimeError : public std::runtime_error {
@@ -36,6 +46,9 @@ class RunTimeError : public std::runtime_error {
   // Maps an errno value from a file operation to the run-time numbering.
   // When the description is empty, the standard one for the number is used.
   static RunTimeError fromErrno(int errnoValue, std::string source, std::string description = {});
+  // The same for an operation whose number depends on what it was doing.
+  static RunTimeError fromErrno(int errnoValue, FileOperation operation, std::string source,
+                                std::string description = {});
 
   int number() const { return number_; }
   const std::string& source() const { return source_; }
@@ -50,7 +63,8 @@ class RunTimeError : public std::runtime_error {
 // The standard description of a run-time error number ("File not found").
 std::string StandardDescription(int number);
 
-// The run-time number for an errno value (ENOENT -> 53, EACCES -> 75, ...).
-int ErrorNumberFromErrno(int errnoValue);
+// The run-time number for an errno value (ENOENT -> 53, EACCES -> 75, ...);
+// the one place where errno becomes a run-time number.
+int ErrorNumberFromErrno(int errnoValue, FileOperation operation = FileOperation::kOpenFile);
 
 }  // namespace platform

@@ -11,28 +11,38 @@
 using platform::RunTimeError;
 
 TEST(RunTimeError, ErrnoValuesMapToTheNumbersUsersKnow) {
+  using platform::FileOperation;
   const struct {
     int errnoValue;
+    FileOperation operation;
     int number;
     const char* description;
   } rows[] = {
-      {ENOENT, 53, "File not found"},
-      {ENOTDIR, 76, "Path not found"},
-      {EACCES, 75, "Path/File access error"},
-      {EPERM, 75, "Path/File access error"},
-      {EROFS, 75, "Path/File access error"},
-      {ENOSPC, 61, "Disk full"},
-      {ENAMETOOLONG, 52, "Bad file name or number"},
-      {EMFILE, 67, "Too many files"},
-      {EIO, 57, "Device I/O error"},
+      {ENOENT, FileOperation::kOpenFile, 53, "File not found"},
+      {ENOENT, FileOperation::kCreateFile, 76, "Path not found"},  // its folder is missing
+      {ENOENT, FileOperation::kOpenFolder, 76, "Path not found"},
+      {ENOTDIR, FileOperation::kOpenFile, 76, "Path not found"},
+      {ENOTDIR, FileOperation::kOpenFolder, 76, "Path not found"},
+      {EACCES, FileOperation::kCreateFile, 75, "Path/File access error"},
+      {EPERM, FileOperation::kOpenFile, 75, "Path/File access error"},
+      {EROFS, FileOperation::kCreateFile, 75, "Path/File access error"},
+      {EISDIR, FileOperation::kCreateFile, 75, "Path/File access error"},
+      {ENOSPC, FileOperation::kCreateFile, 61, "Disk full"},
+      {ENAMETOOLONG, FileOperation::kCreateFile, 52, "Bad file name or number"},
+      {EMFILE, FileOperation::kOpenFile, 67, "Too many files"},
+      {EIO, FileOperation::kOpenFile, 57, "Device I/O error"},
   };
   for (const auto& row : rows) {
-    const RunTimeError error = RunTimeError::fromErrno(row.errnoValue, "Orvale");
-    EXPECT_EQ(error.number(), row.number) << "errno " << row.errnoValue;
-    EXPECT_EQ(error.description(), row.description) << "errno " << row.errnoValue;
+    const RunTimeError error = RunTimeError::fromErrno(row.errnoValue, row.operation, "Orvale");
+    const auto rule = "errno " + std::to_string(row.errnoValue) + ", operation " +
+                      std::to_string(int(row.operation));
+    EXPECT_EQ(error.number(), row.number) << rule;
+    EXPECT_EQ(error.description(), row.description) << rule;
     EXPECT_EQ(error.source(), "Orvale");
     EXPECT_STREQ(error.what(), row.description);
   }
+  EXPECT_EQ(RunTimeError::fromErrno(ENOENT, "Orvale").number(), 53)
+      << "without an operation, a missing name is a file that should exist";
 }
 
 TEST(RunTimeError, AGivenDescriptionWinsOverTheStandardOne) {
