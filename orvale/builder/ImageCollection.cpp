@@ -22,11 +22,8 @@ struct DirCloser {
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 platform::RunTimeError FolderError(int errnoValue) {
-  // A missing folder, or a path through something that is not a folder, is
-  // "path not found" whatever errno calls it.
-  if (errnoValue == ENOENT || errnoValue == ENOTDIR)
-    return platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
-  return platform::RunTimeError::fromErrno(errnoValue, kProgramName);
+  return platform::RunTimeError::fromErrno(errnoValue, platform::FileOperation::kOpenFolder,
+                                           kProgramName);
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
@@ -38,7 +35,8 @@ std::string OpenScanFolder(const std::string& folderPath) {
     throw platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
   struct stat info {};
   if (stat(folderPath.c_str(), &info) != 0) throw FolderError(errno);
-  if (!S_ISDIR(info.st_mode)) throw platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
+  if (!S_ISDIR(info.st_mode))
+    throw platform::RunTimeError::standard(platform::kPathNotFound, kProgramName);
   DirHandle probe(opendir(folderPath.c_str()));
   if (!probe) throw FolderError(errno);
 
@@ -60,7 +58,7 @@ std::vector<FileRow> ListFolderFiles(const std::string& folder) {
     errno = 0;
     const dirent* entry = readdir(dir.get());
     if (!entry) {
-      if (errno != 0) throw platform::RunTimeError::fromErrno(errno, kProgramName);
+      if (errno != 0) throw FolderError(errno);
       break;
     }
     const std::string name = entry->d_name;
@@ -68,8 +66,13 @@ std::vector<FileRow> ListFolderFiles(const std::string& folder) {
     struct stat info {};
     // A link counts as what it points to; a dangling one as the link itself.
     if (fstatat(dirFd, entry->d_name, &info, 0) != 0 &&
-        fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-      continue;  // vanished while listing
+        fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+      // Only a file that vanished while listing is passed over: a folder
+      // whose files cannot be examined is a failure to report, not a folder
+      // without pictures.
+      if (errno == ENOENT) continue;
+      throw platform::RunTimeError::fromErrno(errno, kProgramName);
+    }
     if (S_ISDIR(info.st_mode)) continue;
     rows.push_back({ToPageText(name), std::int64_t(info.st_mtim.tv_sec)});
   }
