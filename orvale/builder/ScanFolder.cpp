@@ -1,19 +1,17 @@
 #include "orvale/builder/ScanFolder.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <new>
 
 #include "common/AskYesNo.h"
 #include "orvale/builder/ImageCollection.h"
-#include "orvale/builder/PageFile.h"
 #include "orvale/builder/PictureListText.h"
 #include "orvale/builder/ProgramName.h"
 #include "orvale/builder/SelectionSortOrder.h"
 #include "orvale/builder/TemplateCopier.h"
 #include "orvale/builder/TemplatePaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/RunTimeError.h"
 
 namespace orvale {
@@ -65,11 +63,11 @@ std::vector<std::string> CollectPictures(const std::string& folder, const BuildO
 
 enum class ReplaceDecision { kWrite, kStop };
 
-// Asks before an existing page is replaced. `mode` receives the existing
-// page's permission bits so the new page keeps them.
+// Asks before an existing page is replaced. A page this user may not write
+// is refused when it is written, like any file that is replaced.
 ReplaceDecision DecideOnExistingPage(const std::string& pagePath, Module1& state,
                                      platform::HostServices& host,
-                                     const std::filesystem::path& programFolder, mode_t& mode) {
+                                     const std::filesystem::path& programFolder) {
   struct stat info {};
   if (lstat(pagePath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return ReplaceDecision::kWrite;
   common::AskYesNo(host, state.PageFileName + " already exists.  OK to replace?",
@@ -83,17 +81,13 @@ ReplaceDecision DecideOnExistingPage(const std::string& pagePath, Module1& state
     OpenFolderWindow(state, host, programFolder);
     return ReplaceDecision::kStop;
   }
-  // A page this user may not write is not replaced behind its owner's back,
-  // even where the folder would allow it.
-  if (S_ISREG(info.st_mode) && access(pagePath.c_str(), W_OK) != 0 && errno == EACCES)
-    throw platform::RunTimeError::standard(platform::kPathFileAccessError, kProgramName);
-  if (S_ISREG(info.st_mode)) mode = info.st_mode & 07777;
   return ReplaceDecision::kWrite;
 }
 
-void WritePage(const std::string& pagePath, mode_t mode, const std::string& listText,
+void WritePage(const std::string& pagePath, const std::string& listText,
                const BuildOptions& options, const std::filesystem::path& programFolder) {
-  PageFile page(pagePath, mode);
+  platform::AtomicFile page(pagePath, kProgramName);
+  page.open();
   CopyTemplateLines(HeadTemplatePath(programFolder), page);
   // The final comma is left off, so the tail template closes the list.
   page.write(listText.substr(0, listText.size() - 1));
@@ -116,10 +110,9 @@ ScanOutcome ScanFolder(const std::string& folderPath, const BuildOptions& option
     }
     const std::string listText = PictureListText(pictures);
     const std::string pagePath = state.CurrentFolder + state.PageFileName;
-    mode_t mode = 0;
-    if (DecideOnExistingPage(pagePath, state, host, programFolder, mode) == ReplaceDecision::kStop)
+    if (DecideOnExistingPage(pagePath, state, host, programFolder) == ReplaceDecision::kStop)
       return outcome;
-    WritePage(pagePath, mode, listText, options, programFolder);
+    WritePage(pagePath, listText, options, programFolder);
     outcome.pageWritten = true;
   } catch (const platform::RunTimeError& error) {
     ReportFailure(error, outcome, state, host, programFolder);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "orvale/builder/PageFile.h"
+#include "platform/AtomicFile.h"
 
 namespace orvale {
 
@@ -12,6 +12,6 @@ namespace orvale {
 // ordinary content. The last line is copied even without a line end, and an
 // empty template adds nothing. Raises the run-time error for a template that
 // cannot be read (53 when it does not exist).
-void CopyTemplateLines(const std::string& templatePath, PageFile& page);
+void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& page);
 
 }  // namespace orvale

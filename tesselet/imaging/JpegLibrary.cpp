@@ -1,12 +1,12 @@
 #include "tesselet/imaging/JpegLibrary.h"
 
-#include <fcntl.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <memory>
+
+#include "platform/AtomicFile.h"
+#include "platform/RunTimeError.h"
 
 namespace imaging {
 
@@ -17,25 +17,19 @@ struct TurboJpegBufferFree {
 };
 using TurboJpegBuffer = std::unique_ptr<unsigned char, TurboJpegBufferFree>;
 
-// Writes the whole block to a file that must not exist yet. On any failure
-// the half-written file is removed again.
-std::int32_t WriteNewFile(const std::string& path, const unsigned char* data, unsigned long size) {
-  const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (file < 0) return JpegLibrary::kInvalidFileName;
-  std::int32_t result = JpegLibrary::kOk;
-  unsigned long written = 0;
-  while (written < size) {
-    const ssize_t count = ::write(file, data + written, size - written);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) {
-      result = JpegLibrary::kFileWriteError;
-      break;
-    }
-    written += static_cast<unsigned long>(count);
+// Opens the file and writes the whole block into it.
+std::int32_t WriteFile(platform::AtomicFile& file, const unsigned char* data, unsigned long size) {
+  try {
+    file.open();
+  } catch (const platform::RunTimeError&) {
+    return JpegLibrary::kInvalidFileName;
   }
-  if (::close(file) != 0 && result == JpegLibrary::kOk) result = JpegLibrary::kFileCloseError;
-  if (result != JpegLibrary::kOk) ::unlink(path.c_str());
-  return result;
+  try {
+    file.write(data, size);
+  } catch (const platform::RunTimeError&) {
+    return JpegLibrary::kFileWriteError;
+  }
+  return JpegLibrary::kOk;
 }
 
 }  // namespace
@@ -58,7 +52,7 @@ std::int32_t JpegLibrary::Write(JpegProperties& properties, std::int32_t mode) {
   // The picture is written at its own size: this library does not scale.
   if (!properties.DIBBytes || width < 1 || height < 1 || properties.DIBPadBytes < 0 ||
       properties.JPGWidth != width || properties.JPGHeight != height || properties.jquality < 1 ||
-      properties.jquality > 100 || properties.JPGFile.empty()) {
+      properties.jquality > 100 || !properties.JPGFile) {
     return kInvalidProperties;
   }
   const std::int64_t pitch = width * 3 + properties.DIBPadBytes;
@@ -74,7 +68,7 @@ std::int32_t JpegLibrary::Write(JpegProperties& properties, std::int32_t mode) {
                                  &encodedSize, TJSAMP_444, properties.jquality, flags);
   const TurboJpegBuffer owned(encoded);
   if (status != 0) return kEncodeFailed;
-  return WriteNewFile(properties.JPGFile, encoded, encodedSize);
+  return WriteFile(*properties.JPGFile, encoded, encodedSize);
 }
 
 std::int32_t JpegLibrary::Free(JpegProperties& properties) {

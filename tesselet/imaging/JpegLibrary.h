@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+namespace platform {
+class AtomicFile;
+}
 
 namespace imaging {
 
@@ -14,7 +17,7 @@ struct JpegProperties {
   std::int32_t DIBPadBytes = 0;  // bytes after each row's pixels
   std::int32_t DIBChannels = 0;
   std::int32_t DIBColor = 0;
-  std::string JPGFile;  // path of the file to write
+  platform::AtomicFile* JPGFile = nullptr;  // the file to write; its owner commits it
   std::int32_t JPGWidth = 0;
   std::int32_t JPGHeight = 0;
   std::int32_t jquality = 0;  // 1 (smallest) to 100 (best)
@@ -34,15 +37,15 @@ class JpegLibrary {
   static constexpr std::int32_t kMemoryError = -5;
   static constexpr std::int32_t kInvalidProperties = -8;  // no pixels, bad size or quality
   static constexpr std::int32_t kFileCloseError = -9;
-  static constexpr std::int32_t kInvalidFileName = -10;  // the file cannot be created
+  static constexpr std::int32_t kInvalidFileName = -10;  // the file cannot be made
   static constexpr std::int32_t kFileWriteError = -11;
   static constexpr std::int32_t kUnsupportedMode = -12;
   static constexpr std::int32_t kEncodeFailed = -14;
 
   // Init: fills the record with the defaults (3-channel blue-green-red input,
   // quality 75) and readies an encoder. Write: encodes the record's picture
-  // and writes it to JPGFile, creating the file, never replacing one (a
-  // failure leaves no partial file). Free: releases what Init readied.
+  // and writes it into JPGFile, which it opens; the caller commits the file
+  // or drops it. Free: releases what Init readied.
 
   virtual ~JpegLibrary() = default;
   virtual std::int32_t Init(JpegProperties& properties);

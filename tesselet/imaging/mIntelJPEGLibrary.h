@@ -13,8 +13,9 @@ namespace mIntelJPEGLibrary {
 // Writes the buffer's picture to a JPEG file at the quality (1 to 100),
 // reading the pixel memory in place. An existing file at the path is
 // replaced only once the new one is complete, and keeps its times and
-// permissions. True when written; failures raise run-time error 26001
-// (source "tesselet.mIntelJPEGLibrary") or the file system's error.
+// permissions; one the user may not write is refused with 75 and kept. True
+// when written; failures raise run-time error 26001 (source
+// "tesselet.mIntelJPEGLibrary") or the file system's error.
 bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality);
 
 // The same through a given library (tests hand in one that fails).
