@@ -11,17 +11,13 @@ namespace orvale {
 
 namespace {
 
-// Creates one level only. A missing parent is "path not found" here, as for
-// any folder made inside a path that is gone (the general errno mapping
-// calls ENOENT "file not found", which suits opening files, not making
-// folders).
+// Creates one level only. A missing parent is "path not found", as for any
+// folder made inside a path that is gone.
 int MakeThumbnailsFolder(const std::string& folder) {
   struct stat info {};
   if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return 0;
   if (mkdir(folder.c_str(), 0777) == 0) return 0;
-  const int error = errno;
-  if (error == ENOENT || error == ENOTDIR) return platform::kPathNotFound;
-  return platform::ErrorNumberFromErrno(error);
+  return platform::ErrorNumberFromErrno(errno, platform::FileOperation::kCreateFile);
 }
 
 }  // namespace
