@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FileDescriptor.h"
+
 namespace platform {
 
 bool StartDetachedProcess(const std::string& program, const std::vector<std::string>& arguments,
@@ -17,39 +19,32 @@ bool StartDetachedProcess(const std::string& program, const std::vector<std::str
 
   // The grandchild reports a failed exec through a close-on-exec pipe: an
   // empty read means exec succeeded.
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) return false;
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return false;
+  FileDescriptor reportRead(ends[0]), reportWrite(ends[1]);
   const pid_t middle = fork();
-  if (middle < 0) {
-    close(report[0]);
-    close(report[1]);
-    return false;
-  }
+  if (middle < 0) return false;
   if (middle == 0) {
-    close(report[0]);
+    reportRead.close();
     if (setsid() < 0) _exit(127);
     const pid_t child = fork();
     if (child != 0) _exit(child < 0 ? 127 : 0);
     if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) {
-      int e = errno;
-      (void)!write(report[1], &e, sizeof e);
+      const int e = errno;
+      reportWrite.writeAll(&e, sizeof e);
       _exit(127);
     }
     execv(program.c_str(), argv.data());
-    int e = errno;
-    (void)!write(report[1], &e, sizeof e);
+    const int e = errno;
+    reportWrite.writeAll(&e, sizeof e);
     _exit(127);
   }
-  close(report[1]);
+  reportWrite.close();
   int status = 0;
   while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
   }
   int childErrno = 0;
-  ssize_t got;
-  do {
-    got = read(report[0], &childErrno, sizeof childErrno);
-  } while (got < 0 && errno == EINTR);
-  close(report[0]);
+  const ssize_t got = reportRead.readSome(&childErrno, sizeof childErrno);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 
