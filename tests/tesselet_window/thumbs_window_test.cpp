@@ -276,3 +276,22 @@ TEST_F(ThumbsWindowTest, ClosingTheWindowStopsTheBatchAfterThePictureInHand) {
   EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails").size(), 1u);
   EXPECT_EQ(forms.count(), 0u) << "a closed window has left the collection";
 }
+
+TEST_F(ThumbsWindowTest, AFailureStopsAtItsPictureAndLeavesTheProgressShowing) {
+  TempFolder photos;
+  for (const char* name : {"a.jpg", "b.jpg"}) WritePicture(photos, name, 10, 10);
+  UseFolder(photos);
+  const std::string first = Entries(form->lstImages)[0];
+  photos.write(first, "damaged");
+  form->cmdCreate.click();
+  const tesselet::BatchOutcome& outcome = form->LastOutcome();
+  EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kFailed);
+  EXPECT_EQ(outcome.failedEntry, first);
+  EXPECT_EQ(outcome.failedAt, 1);
+  ASSERT_TRUE(outcome.error.has_value());
+  EXPECT_EQ(outcome.error->number(), platform::kInvalidPicture);
+  EXPECT_EQ(form->lblProgress.text(), "Creating thumbnails... (0 of 2)") << "counted before it";
+  EXPECT_FALSE(form->cmdCreate.isVisible()) << "the run ends here; nothing is restored";
+  EXPECT_TRUE(tesselet_test::Names(photos.path() / "ThumbNails").empty());
+  EXPECT_EQ(host.eventPasses, 0);
+}
