@@ -6,7 +6,6 @@
 #include <turbojpeg.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "tesselet/imaging/JpegLibrary.h"
 #include "tesselet/imaging/cDIBSection.h"
 #include "tesselet/imaging/mIntelJPEGLibrary.h"
+#include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
 
@@ -63,21 +63,12 @@ Decoded Decode(const std::filesystem::path& file) {
   return decoded;
 }
 
-// Peak signal-to-noise ratio of the decoded file against the buffer, with
-// the file's top row matched to the buffer's last memory row.
-double PsnrAgainst(const cDIBSection& dib, const Decoded& decoded) {
-  double squared = 0;
-  for (int y = 0; y < dib.Height(); ++y) {
-    const std::uint8_t* memoryRow =
-        dib.DIBSectionBitsPtr() + (dib.Height() - 1 - y) * dib.BytesPerScanLine();
-    for (int byte = 0; byte < dib.Width() * 3; ++byte) {
-      const double difference =
-          double(memoryRow[byte]) - decoded.bgr[std::size_t(y) * dib.Width() * 3 + byte];
-      squared += difference * difference;
-    }
-  }
-  const double meanSquared = squared / (double(dib.Width()) * dib.Height() * 3);
-  return meanSquared == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / meanSquared);
+// The decoded file as a picture, top row first, to compare with the buffer.
+test_pictures::Picture PictureOf(const Decoded& decoded) {
+  return test_pictures::Make(decoded.width, decoded.height, [&](int x, int y) {
+    const std::uint8_t* pixel = &decoded.bgr[(std::size_t(y) * decoded.width + x) * 3];
+    return test_pictures::Rgb{pixel[2], pixel[1], pixel[0]};
+  });
 }
 
 // Passes every call on to the real library and remembers what it was given.
@@ -126,7 +117,8 @@ TEST(JpegWriter, WritesTheBufferUprightAtItsOwnSize) {
     const Decoded decoded = Decode(file);
     ASSERT_EQ(decoded.width, width);
     ASSERT_EQ(decoded.height, 38);
-    EXPECT_GE(PsnrAgainst(*dib, decoded), 40.0) << "width " << width;
+    EXPECT_GE(test_pictures::Psnr(*dib->hDib(), *test_pictures::BitmapOf(PictureOf(decoded))), 40.0)
+        << "width " << width;
   }
   // Upright: a picture with a white top half and black bottom half.
   cDIBSection halves;
