@@ -295,3 +295,14 @@ TEST_F(ThumbsWindowTest, AFailureStopsAtItsPictureAndLeavesTheProgressShowing) {
   EXPECT_TRUE(tesselet_test::Names(photos.path() / "ThumbNails").empty());
   EXPECT_EQ(host.eventPasses, 0);
 }
+
+TEST_F(ThumbsWindowTest, ANameThatIsNotUtf8StillGetsItsThumbnail) {
+  TempFolder photos;
+  const std::string name = "\xE9t\xE9.jpg";  // Latin-1 bytes, not UTF-8
+  std::filesystem::rename(WritePicture(photos, "plain.jpg", 10, 10), photos.path() / name);
+  UseFolder(photos);
+  form->cmdCreate.click();
+  EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kCompleted);
+  EXPECT_TRUE(std::filesystem::exists(photos.path() / "ThumbNails" / "thumb\xE9t\xE9.jpg"))
+      << "the batch uses the file system's bytes, not the list's text";
+}
