@@ -26,7 +26,8 @@ bool IsMissingFolder(const std::error_code& error) {
 }
 
 [[noreturn]] void RaiseListingError(const std::error_code& error, const std::string& folder) {
-  const int number = platform::ErrorNumberFromErrno(error.value());
+  const int number =
+      platform::ErrorNumberFromErrno(error.value(), platform::FileOperation::kOpenFolder);
   throw platform::RunTimeError(number, kFrontEndSource,
                                platform::StandardDescription(number) + ": " + folder);
 }
