@@ -69,14 +69,18 @@ TEST(cThumbnail, WritesJpegThumbnailsOfTheFittedSize) {
       {40, 30, false, {40, 30}},   {50, 20, false, {50, 20}},   {1000, 5, false, {50, 1}},
       {480, 640, true, {50, 50}},  {40, 30, true, {50, 50}},
   };
+  int row = 0;
   for (const Case& c : cases) {
+    // A file of its own for each row, so no row can pass on what the one
+    // before it wrote.
+    const std::string name = "thumb" + std::to_string(++row) + ".jpg";
     const auto source =
         folder.write("source.jpg", EncodeJpeg(Photo(c.width, c.height), 90, TJSAMP_420));
     cThumbnail thumbnail;
     thumbnail.ForcedDimensions(c.forced);
-    thumbnail.DestFilePath((folder.path() / "thumb.jpg").string());
+    thumbnail.DestFilePath((folder.path() / name).string());
     thumbnail.CreateFromFile(source.string());
-    EXPECT_EQ(JpegSize(folder.path() / "thumb.jpg"), c.expected)
+    EXPECT_EQ(JpegSize(folder.path() / name), c.expected)
         << c.width << " x " << c.height << (c.forced ? " forced" : "");
   }
 }
