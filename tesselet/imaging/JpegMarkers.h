@@ -6,9 +6,10 @@
 namespace imaging {
 
 // What the markers ahead of a JPEG file's first scan tell about how to show
-// it: the EXIF orientation and whether an Adobe segment marks its CMYK
-// values as stored inverted (as Photoshop writes them). Reading never goes
-// past the given bytes; damaged or missing markers leave the defaults.
+// it: the EXIF orientation, whether an Adobe segment marks its CMYK values
+// as stored inverted (as Photoshop writes them), and how much the decoder
+// must hold to decode it. Reading never goes past the given bytes; damaged
+// or missing markers leave the defaults.
 class JpegMarkers {
  public:
   JpegMarkers(const std::uint8_t* data, std::size_t size);
@@ -17,9 +18,24 @@ class JpegMarkers {
   int Orientation() const { return orientation_; }
   bool HasAdobeSegment() const { return adobe_; }
 
+  // Bytes of DCT coefficients the decoder keeps for the whole picture before
+  // it can give out a row: 2 bytes for each coefficient of every block of
+  // every component, as a progressive file or one whose first scan leaves
+  // components out must be held until its last scan. 0 for a sequential
+  // file with all components in one scan, which is decoded a few rows at a
+  // time whatever its size.
+  std::int64_t BufferedCoefficientBytes() const { return coefficientBytes_; }
+
  private:
+  void ReadFrame(std::uint8_t marker, const std::uint8_t* payload, std::size_t size);
+  void ReadScan(const std::uint8_t* payload, std::size_t size);
+
   int orientation_ = 1;
   bool adobe_ = false;
+  bool progressive_ = false;
+  int frameComponents_ = 0;
+  std::int64_t frameCoefficientBytes_ = 0;
+  std::int64_t coefficientBytes_ = 0;
 };
 
 }  // namespace imaging

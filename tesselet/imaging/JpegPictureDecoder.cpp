@@ -35,8 +35,9 @@ tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_
 void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestroy(handle); }
 
 JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
-                                       const std::string& path, std::int64_t maxPixels)
-    : data_(data), size_(size), path_(path), handle_(tjInitDecompress()) {
+                                       const std::string& path, std::int64_t maxPixels,
+                                       std::int64_t maxCoefficientBytes)
+    : data_(data), size_(size), path_(path), maxPixels_(maxPixels), handle_(tjInitDecompress()) {
   if (!handle_)
     throw platform::RunTimeError::standard(platform::kOutOfMemory, kPictureLoaderSource);
   if (size > std::numeric_limits<unsigned long>::max()) {
@@ -52,12 +53,18 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
   if (width_ < 1 || height_ < 1) {
     throw PictureErrors::InvalidPicture(path_, "the JPEG data ends before the picture starts");
   }
-  // The decoder's own memory grows with the pixel count: a progressive or
-  // multi-scan file keeps every DCT coefficient (2 bytes, up to four
-  // components) until its last scan. The pixel limit therefore bounds it, at
-  // most 8 bytes a pixel, checked before the decoder allocates anything.
-  PictureErrors::CheckSize(path_, width_, height_, maxPixels);
+  // A sequential file is decoded a few rows at a time, so only the reduced
+  // picture counts against the pixel limit (checked in Decode, once the
+  // scale is known). A progressive file keeps every coefficient of the whole
+  // picture until its last scan: that is checked here, before the decoder
+  // allocates anything.
   const JpegMarkers markers(data_, size_);
+  if (markers.BufferedCoefficientBytes() > maxCoefficientBytes) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
+                   " pixels stored progressively, more than the " +
+                   std::to_string(maxCoefficientBytes >> 20) + " MB the decoder may hold for it");
+  }
   orientation_ = markers.Orientation();
   // Photoshop stores CMYK inverted and says so with its Adobe segment; files
   // without one hold plain ink amounts.
@@ -70,6 +77,14 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   const tjscalingfactor scale = ChooseScale(width_, height_, minWidth, minHeight);
   const std::int32_t scaledWidth = TJSCALED(width_, scale);
   const std::int32_t scaledHeight = TJSCALED(height_, scale);
+  if (std::int64_t{scaledWidth} * scaledHeight > maxPixels_) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
+                   " pixels; decoded at the size needed, " + std::to_string(scaledWidth) + " x " +
+                   std::to_string(scaledHeight) + ", it is more than the " +
+                   std::to_string(maxPixels_ / 1'000'000) +
+                   " megapixels a picture may have in memory");
+  }
   auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
   if (!bitmap) throw PictureErrors::OutOfMemory(path_);
 

@@ -16,12 +16,14 @@ namespace imaging {
 // from it. Grey, YCbCr, CMYK and YCCK files are read; progressive files are
 // held to a bounded number of scans. A file cut short gives the part that is
 // there; one that cannot be started on raises error 481 naming the file, as
-// does one of more than maxPixels pixels.
+// does one whose decode would hold more than the limits allow: more than
+// maxPixels decoded pixels at the scale chosen, or more than
+// maxCoefficientBytes of coefficients kept for a progressive file.
 class JpegPictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder.
   JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path,
-                     std::int64_t maxPixels);
+                     std::int64_t maxPixels, std::int64_t maxCoefficientBytes);
   ~JpegPictureDecoder();
   JpegPictureDecoder(const JpegPictureDecoder&) = delete;
   JpegPictureDecoder& operator=(const JpegPictureDecoder&) = delete;
@@ -44,6 +46,7 @@ class JpegPictureDecoder {
   const std::uint8_t* data_;
   std::size_t size_;
   std::string path_;
+  std::int64_t maxPixels_;
   std::unique_ptr<void, HandleCloser> handle_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;

@@ -34,7 +34,8 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
   const std::uint8_t* bytes = bytes_.get();
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kMaxPixels);
+    jpeg_ =
+        std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kMaxPixels, kMaxCoefficientBytes);
   } else if (StartsWith(bytes, size_, "BM", 2)) {
     other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "bmp", path_, kMaxPixels);
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {

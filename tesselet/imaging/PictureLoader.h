@@ -20,8 +20,12 @@ class QtPictureDecoder;
 // raises a run-time error whose description names the file.
 class PictureLoader {
  public:
-  // Larger pictures are refused before they are decoded.
+  // What a decode may hold, checked before it allocates: the decoded pixels
+  // (a JPEG's at the reduced scale it is decoded at, so a 100-megapixel
+  // photo still gives a thumbnail) and the coefficients that a progressive
+  // JPEG keeps for its whole picture until its last scan.
   static constexpr std::int64_t kMaxPixels = 100'000'000;
+  static constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{400} << 20;
   // Larger files are refused before they are read: more than even a
   // 100-megapixel BMP (300 MB) needs.
   static constexpr std::int64_t kMaxFileBytes = std::int64_t{512} << 20;

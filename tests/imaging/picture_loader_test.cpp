@@ -182,9 +182,10 @@ TEST(PictureLoader, BmpAndTheFirstFrameOfAGifLoadExactly) {
             (std::array{0, 255, 0}));
 }
 
-// A JPEG whose frame header claims another size.
+// A JPEG whose frame header (sequential or progressive) claims another size.
 std::string WithJpegSize(std::string jpeg, int width, int height) {
-  const std::size_t frame = jpeg.find("\xFF\xC0");
+  std::size_t frame = jpeg.find("\xFF\xC0");
+  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC2");
   jpeg[frame + 5] = char(height >> 8), jpeg[frame + 6] = char(height & 0xFF);
   jpeg[frame + 7] = char(width >> 8), jpeg[frame + 8] = char(width & 0xFF);
   return jpeg;
@@ -220,6 +221,7 @@ std::string ScanFlood() {
 TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile) {
   TempFolder folder;
   const std::string jpeg = EncodeJpeg(Smooth(32, 32));
+  const std::string progressive = EncodeJpeg(Smooth(32, 32), 90, TJSAMP_420, TJFLAG_PROGRESSIVE);
   struct Case {
     const char* rule;
     std::filesystem::path file;
@@ -241,10 +243,10 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"a JPEG the decoder cannot start on", folder.write("start.jpg", jpeg.substr(0, 30)),
        platform::kInvalidPicture,
        "Invalid picture: {} (the JPEG data ends before the picture starts)"},
-      {"a JPEG header claiming 20000 x 20000 pixels",
-       folder.write("huge.jpg", WithJpegSize(jpeg, 20000, 20000)), platform::kInvalidPicture,
-       "Invalid picture: {} (the picture is 20000 x 20000 pixels, more than the 100 megapixels a "
-       "picture may have)"},
+      {"a progressive JPEG whose coefficients alone would take 1.2 GB",
+       folder.write("huge.jpg", WithJpegSize(progressive, 20000, 20000)), platform::kInvalidPicture,
+       "Invalid picture: {} (the picture is 20000 x 20000 pixels stored progressively, more than "
+       "the 400 MB the decoder may hold for it)"},
       // Qt itself refuses BMP headers of more than 16384 x 16384 pixels.
       {"a BMP header claiming 12000 x 12000 pixels",
        folder.write("huge.bmp", BmpHeaderOnly(12000, 12000)), platform::kInvalidPicture,
@@ -267,6 +269,25 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
     EXPECT_RUNTIME_ERROR(PictureLoader(c.file.string()).Load(50, 50), c.number,
                          "tesselet.PictureLoader", description);
   }
+}
+
+// A sequential JPEG is decoded a few rows at a time, so only the reduced
+// picture it is decoded to counts: a 102-megapixel camera photo gives its
+// thumbnail, and only a decode at full size is refused.
+TEST(PictureLoader, LargePhotosAreBoundedByWhatTheDecodeHolds) {
+  TempFolder folder;
+  const auto photo =
+      folder.write("camera.jpg", WithJpegSize(EncodeJpeg(Smooth(32, 32)), 11648, 8736));
+  PictureLoader loader(photo.string());
+  const StdPicture reduced = loader.Load(400, 300);
+  EXPECT_EQ(reduced.Bitmap()->Width(), 1456) << "decoded at 1/8";
+  EXPECT_EQ(reduced.Bitmap()->Height(), 1092);
+  EXPECT_RUNTIME_ERROR(PictureLoader::LoadPicture(photo.string()), platform::kInvalidPicture,
+                       "tesselet.PictureLoader",
+                       "Invalid picture: " + photo.string() +
+                           " (the picture is 11648 x 8736 pixels; decoded at the size needed, "
+                           "11648 x 8736, it is more than the 100 megapixels a picture may have "
+                           "in memory)");
 }
 
 // Damaged copies of good files: bytes changed, runs of marker bytes put in,
