@@ -102,6 +102,12 @@ TEST(cThumbnail, ForcedThumbnailCentresThePictureOnTheBackgroundColour) {
   const auto source = folder.write("tall.jpg", EncodeJpeg(Make(480, 640, [](int, int) {
                                      return Rgb{128, 128, 128};
                                    })));
+  // The thumbnail maker always runs as a graphical application (offscreen
+  // without a display), so the desktop's palette is there to read.
+  int argc = 1;
+  char name[] = "thumbnail_test";
+  char* argv[] = {name, nullptr};
+  const QGuiApplication application(argc, argv);
   const QColor face = QGuiApplication::palette().color(QPalette::Active, QPalette::Button);
   struct Case {
     const char* rule;
