@@ -9,6 +9,7 @@ namespace {
 
 const char* const kUsage =
     "Usage: orvale --build DIR [--by-name] [--all-types] [--page NAME] [--tail TEXT] [--replace]\n"
+    "                          [--thumbnails]\n"
     "       orvale [--] [PATH...]\n"
     "       orvale --help | --version\n"
     "\n"
@@ -20,10 +21,13 @@ const char* const kUsage =
     "  --tail TEXT   the tail template, relative to the program folder unless absolute\n"
     "                (default: ./LastPart.txt)\n"
     "  --replace     answer Yes when asked to replace an existing page (default: No)\n"
+    "  --thumbnails  also make DIR/ThumbNails and run the thumbnail maker on DIR,\n"
+    "                waiting for it (its messages go to standard error too)\n"
     "Messages and questions go to standard error as \"title: text\"; a question is\n"
     "followed by the answer taken. The path of the written page (or of the folder a\n"
     "window would open) is printed on standard output.\n"
-    "Exit status: 0 the page was written, 1 no page was written, 2 bad usage.\n"
+    "Exit status: 0 the page was written (and, with --thumbnails, every thumbnail),\n"
+    "1 no page was written or the thumbnail maker failed, 2 bad usage.\n"
     "\n"
     "Without --build, orvale opens its window and builds the PATHs as if they had\n"
     "been dropped together on the window's folder box (the last item's folder).\n"
@@ -80,6 +84,8 @@ bool TakeBuildOption(const std::vector<std::string>& arguments, std::size_t& k, 
     TakeValue(arguments, k, build.options.lastPart, reading);
   else if (option == "--replace")
     build.replace = true;
+  else if (option == "--thumbnails")
+    build.thumbnails = true;
   else
     return false;
   reading.buildOnlyOption = option;

@@ -25,7 +25,8 @@ struct HeadlessBuild {
   std::string folder;
   FixedBuildOptions options;
   std::string pageName = "Index.htm";
-  bool replace = false;  // the answer to the replace question
+  bool replace = false;     // the answer to the replace question
+  bool thumbnails = false;  // run the thumbnail maker on the folder and wait for it
 };
 
 // `orvale [PATH...]`: the window, building the paths as one drop once it is

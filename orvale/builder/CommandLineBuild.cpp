@@ -3,10 +3,35 @@
 #include <ostream>
 
 #include "orvale/builder/Module1.h"
+#include "orvale/builder/ProgramName.h"
 #include "orvale/builder/ScanFolder.h"
+#include "orvale/builder/ThumbnailMaker.h"
+#include "platform/ChildProcess.h"
 #include "platform/ConsoleHostServices.h"
+#include "platform/RunTimeError.h"
 
 namespace orvale {
+
+namespace {
+
+// Runs the thumbnail maker on the built folder and waits for it. It runs
+// offscreen, so its messages come to standard error and never wait for a
+// click. True when it made every thumbnail.
+bool MakeThumbnails(const std::string& currentFolder, platform::HostServices& host,
+                    const std::filesystem::path& programFolder) {
+  if (const int failure = MakeThumbnailsFolder(currentFolder); failure != 0) {
+    host.showMessage(platform::StandardDescription(failure) + ": " + currentFolder + "ThumbNails",
+                     kProgramName);
+    return false;
+  }
+  const std::filesystem::path program = ThumbnailMakerProgram(programFolder);
+  const int status = platform::RunProgramAndWait(
+      program.string(), {currentFolder}, programFolder.string(), {"QT_QPA_PLATFORM=offscreen"});
+  if (status < 0) host.showMessage(ThumbnailMakerNotStarted(program), kProgramName);
+  return status == 0;
+}
+
+}  // namespace
 
 int RunCommandLineBuild(const HeadlessBuild& build, std::ostream& out, std::ostream& err,
                         const std::filesystem::path& programFolder) {
@@ -14,10 +39,15 @@ int RunCommandLineBuild(const HeadlessBuild& build, std::ostream& out, std::ostr
   Module1 state;
   state.PageFileName = build.pageName;
   const ScanOutcome outcome = ScanFolder(build.folder, build.options, state, host, programFolder);
+  // As from the window, the thumbnails follow whenever the folder was
+  // reached, whether or not the page was written.
+  const bool thumbnailsMade =
+      !build.thumbnails ||
+      (outcome.folderReached && MakeThumbnails(state.CurrentFolder, host, programFolder));
   if (!outcome.pageWritten) return 1;
   // Where the window would open the finished page, say where it is.
   host.openDocument(state.CurrentFolder + state.PageFileName, state.CurrentFolder);
-  return 0;
+  return thumbnailsMade ? 0 : 1;
 }
 
 }  // namespace orvale

@@ -1,6 +1,10 @@
 #include <QProcess>
 #include <QTest>
+#include <optional>
+#include <sstream>
 
+#include "orvale/builder/CommandLine.h"
+#include "orvale/builder/CommandLineBuild.h"
 #include "orvale/builder/Module1.h"
 #include "orvale/window/frmMain.h"
 #include "tests/support/RecordingHostServices.h"
@@ -29,13 +33,18 @@ class StartingHost : public platform::RecordingHostServices {
 
 }  // namespace
 
+// A program folder as installed: the templates and the thumbnail maker.
+void FillProgramFolder(const TempFolder& program) {
+  for (const char* name : {"FirstPart.txt", "LastPart.txt"})
+    std::filesystem::copy_file(std::filesystem::path(ORVALE_BIN_DIR) / name, program.path() / name);
+  std::filesystem::create_symlink(TESSELET_EXECUTABLE, program.path() / "tesselet");
+}
+
 // The whole system: a folder dropped on the slide show maker's window with
 // "Create Thumbnails" ticked gives the page and a thumbnail of every picture.
 TEST(CreateThumbnailsBuild, DropMakesThePageAndAllThumbnails) {
   TempFolder program;
-  for (const char* name : {"FirstPart.txt", "LastPart.txt"})
-    std::filesystem::copy_file(std::filesystem::path(ORVALE_BIN_DIR) / name, program.path() / name);
-  std::filesystem::create_symlink(TESSELET_EXECUTABLE, program.path() / "tesselet");
+  FillProgramFolder(program);
   TempFolder photos;
   tesselet_test::WritePicture(photos, "first.jpg", 300, 200);
   tesselet_test::WritePicture(photos, "second.jpg", 200, 300);
@@ -57,4 +66,44 @@ TEST(CreateThumbnailsBuild, DropMakesThePageAndAllThumbnails) {
             (std::vector<std::string>{"thumbfirst.jpg", "thumbsecond.jpg", "thumbthird.jpg"}));
   EXPECT_EQ(tesselet_test::PictureSize(photos.path() / "ThumbNails/thumbsecond.jpg"),
             std::make_pair(33, 50));
+}
+
+// `orvale --build DIR --thumbnails` waits for the thumbnail maker and folds
+// its outcome into its own exit status; the page is written either way.
+TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent) {
+  struct Case {
+    const char* rule;
+    bool damaged;
+    bool programThere;
+    int status;
+    // Where the folder lists the damaged picture decides what stands before it.
+    std::optional<std::vector<std::string>> thumbnails;
+  };
+  const Case cases[] = {
+      {"every thumbnail made", false, true, 0,
+       std::vector<std::string>{"thumbfirst.jpg", "thumbsecond.jpg"}},
+      {"a damaged picture fails the build", true, true, 1, std::nullopt},
+      {"no thumbnail maker to run", false, false, 1, std::vector<std::string>{}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    TempFolder program;
+    FillProgramFolder(program);
+    if (!c.programThere) std::filesystem::remove(program.path() / "tesselet");
+    TempFolder photos;
+    tesselet_test::WritePicture(photos, "first.jpg", 300, 200);
+    if (c.damaged)
+      photos.write("second.jpg", "\xFF\xD8\xFF not a picture");
+    else
+      tesselet_test::WritePicture(photos, "second.jpg", 200, 300);
+    const orvale::CommandLine command =
+        orvale::ParseCommandLine({"--build", photos.path().string(), "--by-name", "--thumbnails"});
+    std::ostringstream out, err;
+    EXPECT_EQ(orvale::RunCommandLineBuild(std::get<orvale::HeadlessBuild>(command), out, err,
+                                          program.path()),
+              c.status)
+        << err.str();
+    EXPECT_TRUE(std::filesystem::exists(photos.path() / "Index.htm"));
+    if (c.thumbnails) EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), *c.thumbnails);
+  }
 }
