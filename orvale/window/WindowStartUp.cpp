@@ -2,31 +2,13 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <cstdlib>
 #include <iostream>
 
+#include "platform/DisplayCheck.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtHostServices.h"
 
 namespace orvale {
-
-namespace {
-
-bool IsSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-}  // namespace
-
-bool HasDisplay() {
-  if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) return true;
-  // offscreen, vnc, linuxfb and the like draw without a display server.
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (!platform || !*platform) return false;
-  const std::string name(platform);
-  return name.rfind("xcb", 0) != 0 && name.rfind("wayland", 0) != 0;
-}
 
 int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>& paths) {
   state.PageFileName = "Index.htm";
@@ -39,7 +21,7 @@ int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>&
 }
 
 int RunWindowProgram(char* programName, const std::vector<std::string>& paths) {
-  if (!HasDisplay()) {
+  if (!platform::HasDisplay()) {
     std::cerr << "orvale: the window needs a display, and none is set (DISPLAY or "
                  "WAYLAND_DISPLAY).\n"
                  "To build a slide show without a window, run: orvale --build FOLDER\n"

@@ -19,8 +19,4 @@ int RunWindowProgram(char* programName, const std::vector<std::string>& paths);
 // once events flow. Returns when the last window has closed.
 int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>& paths);
 
-// Whether a window can be shown: a display is named, or Qt is told to use a
-// platform that needs none.
-bool HasDisplay();
-
 }  // namespace orvale

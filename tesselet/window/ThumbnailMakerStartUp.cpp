@@ -6,28 +6,11 @@
 #include <memory>
 
 #include "platform/ConsoleHostServices.h"
+#include "platform/DisplayCheck.h"
 #include "platform/QtHostServices.h"
 #include "tesselet/window/Module1.h"
 
 namespace tesselet {
-
-namespace {
-
-bool IsSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-std::string PlatformName() {
-  const char* value = std::getenv("QT_QPA_PLATFORM");
-  return value ? value : "";
-}
-
-bool NeedsDisplayServer(const std::string& platform) {
-  return platform.empty() || platform.rfind("xcb", 0) == 0 || platform.rfind("wayland", 0) == 0;
-}
-
-}  // namespace
 
 std::string CommandLineArgument(int argc, char** argv) {
   std::string argument;
@@ -38,17 +21,10 @@ std::string CommandLineArgument(int argc, char** argv) {
   return argument;
 }
 
-bool ShowsWindows() {
-  const std::string platform = PlatformName();
-  if (NeedsDisplayServer(platform)) return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
-  return platform.rfind("offscreen", 0) != 0 && platform.rfind("minimal", 0) != 0;
-}
-
 int RunThumbnailMaker(int argc, char** argv) {
   const std::string argument = CommandLineArgument(argc, argv);
-  const bool showsWindows = ShowsWindows();
-  if (!showsWindows && NeedsDisplayServer(PlatformName()))
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const bool showsWindows = platform::ShowsWindows();
+  if (!showsWindows && platform::NeedsDisplayServer()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Qt sees only the program's name: the argument is a path, never Qt's
   // own options.
   int qtArgc = 1;

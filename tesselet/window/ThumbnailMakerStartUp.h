@@ -8,10 +8,6 @@ namespace tesselet {
 // joined by single blanks, never split and with any quotes kept.
 std::string CommandLineArgument(int argc, char** argv);
 
-// Whether a person can see the windows and answer the messages: a display
-// is named and Qt is not told to draw off screen.
-bool ShowsWindows();
-
 // The whole program. Without a display it runs off screen with its messages
 // on standard error, so it never waits for a click that cannot come.
 int RunThumbnailMaker(int argc, char** argv);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <QTimer>
@@ -9,60 +8,6 @@
 #include "orvale/window/WindowStartUp.h"
 #include "tests/orvale_window/WindowTestSupport.h"
 #include "tests/support/TempFolder.h"
-
-namespace {
-
-// Sets or clears environment variables for one test and puts them back.
-class EnvironmentScope {
- public:
-  explicit EnvironmentScope(std::vector<std::pair<std::string, const char*>> values) {
-    for (const auto& [name, value] : values) {
-      const char* old = std::getenv(name.c_str());
-      saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-      if (value)
-        setenv(name.c_str(), value, 1);
-      else
-        unsetenv(name.c_str());
-    }
-  }
-  ~EnvironmentScope() {
-    for (const auto& [name, value] : saved_) {
-      if (value)
-        setenv(name.c_str(), value->c_str(), 1);
-      else
-        unsetenv(name.c_str());
-    }
-  }
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-}  // namespace
-
-TEST(HasDisplay, ADisplayOrAPlatformThatNeedsNone) {
-  const struct {
-    const char* rule;
-    const char* display;
-    const char* wayland;
-    const char* platform;
-    bool has;
-  } rows[] = {
-      {"X display", ":0", nullptr, nullptr, true},
-      {"Wayland display", nullptr, "wayland-0", nullptr, true},
-      {"nothing", nullptr, nullptr, nullptr, false},
-      {"empty values count as unset", "", "", "", false},
-      {"offscreen needs no display", nullptr, nullptr, "offscreen", true},
-      {"xcb still needs one", nullptr, nullptr, "xcb", false},
-      {"wayland still needs one", nullptr, nullptr, "wayland", false},
-  };
-  for (const auto& row : rows) {
-    EnvironmentScope scope({{"DISPLAY", row.display},
-                            {"WAYLAND_DISPLAY", row.wayland},
-                            {"QT_QPA_PLATFORM", row.platform}});
-    EXPECT_EQ(orvale::HasDisplay(), row.has) << row.rule;
-  }
-}
 
 TEST(WindowProgram, TheCommandLineIsReadBeforeAnyWindowOpens) {
 #ifndef ORVALE_EXECUTABLE
