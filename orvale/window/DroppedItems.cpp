@@ -1,5 +1,6 @@
 #include "orvale/window/DroppedItems.h"
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
@@ -35,6 +36,11 @@ Qt::DropAction TakenDropAction(Qt::DropActions possible, Qt::DropAction proposed
   if (possible & Qt::CopyAction) return Qt::CopyAction;
   if (possible & Qt::LinkAction) return Qt::LinkAction;
   return proposed;
+}
+
+void TakeDrop(QDropEvent& event) {
+  event.setDropAction(TakenDropAction(event.possibleActions(), event.proposedAction()));
+  event.accept();
 }
 
 }  // namespace orvale

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QDropEvent;
 class QMimeData;
 
 namespace orvale {
@@ -23,5 +24,8 @@ std::string FolderOfDroppedItem(const std::string& item);
 // The action a drop is taken with: a copy where the source allows one, so
 // a source that moves never deletes what was dropped here.
 Qt::DropAction TakenDropAction(Qt::DropActions possible, Qt::DropAction proposed);
+
+// Takes a drag's entry, move or drop with that action.
+void TakeDrop(QDropEvent& event);
 
 }  // namespace orvale

@@ -28,15 +28,9 @@ std::string FolderDropBox::text() const {
 }
 
 // Every drag is welcome, whatever it carries.
-void FolderDropBox::dragEnterEvent(QDragEnterEvent* event) {
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
-}
+void FolderDropBox::dragEnterEvent(QDragEnterEvent* event) { TakeDrop(*event); }
 
-void FolderDropBox::dragMoveEvent(QDragMoveEvent* event) {
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
-}
+void FolderDropBox::dragMoveEvent(QDragMoveEvent* event) { TakeDrop(*event); }
 
 void FolderDropBox::dragLeaveEvent(QDragLeaveEvent* event) { event->accept(); }
 
@@ -45,8 +39,7 @@ void FolderDropBox::dropEvent(QDropEvent* event) {
   // has handled other events during its pauses.
   std::optional<std::vector<std::string>> items;
   if (const QMimeData* data = event->mimeData()) items = DroppedFileList(*data);
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
+  TakeDrop(*event);
   if (dropHandler_) dropHandler_(items);
 }
 

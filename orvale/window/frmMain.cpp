@@ -290,19 +290,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 // A drop anywhere else on the window is taken and nothing comes of it.
-void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
-}
+void frmMain::dragEnterEvent(QDragEnterEvent* event) { TakeDrop(*event); }
 
-void frmMain::dragMoveEvent(QDragMoveEvent* event) {
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
-}
+void frmMain::dragMoveEvent(QDragMoveEvent* event) { TakeDrop(*event); }
 
-void frmMain::dropEvent(QDropEvent* event) {
-  event->setDropAction(TakenDropAction(event->possibleActions(), event->proposedAction()));
-  event->accept();
-}
+void frmMain::dropEvent(QDropEvent* event) { TakeDrop(*event); }
 
 }  // namespace orvale
