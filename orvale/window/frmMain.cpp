@@ -3,46 +3,29 @@
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QMenuBar>
-#include <cmath>
 #include <utility>
 
 #include "common/UnloadAllForms.h"
 #include "orvale/builder/ProgramName.h"
 #include "orvale/window/DroppedItems.h"
 #include "orvale/window/ThumbnailMakerLaunch.h"
+#include "platform/TwipsLayout.h"
 
 namespace orvale {
 
 namespace {
 
-// The layout is measured in twips: 15 to a pixel at 96 dots per inch.
-int Pixels(int twips) { return int(std::lround(twips / 15.0)); }
-QSize TwipsSize(int width, int height) { return {Pixels(width), Pixels(height)}; }
+using platform::Place;
+
+QSize TwipsSize(int width, int height) {
+  return {platform::Pixels(width), platform::Pixels(height)};
+}
 
 const QSize kCollapsedSize = TwipsSize(6075, 3615);
 const QSize kExpandedSize = TwipsSize(9945, 6420);
 const QString kMoreOptions = QStringLiteral("More Options");
 
-void Place(QWidget& control, QWidget& container, const char* name, int left, int top, int width,
-           int height) {
-  control.setParent(&container);
-  control.setObjectName(QString::fromLatin1(name));
-  control.setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
-}
-
-// The fixed layout was drawn for an 8-point dialog font with Arial's
-// metrics; the desktop's usual 9 or 10 points in a wider face would not fit
-// its labels and buttons. Other faces stand in where these are missing.
-QFont DialogFont(QFont font) {
-  font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                    QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                    font.family()});
-  font.setPointSize(8);
-  return font;
-}
-
-void CentredLabel(QLabel& label, const QString& text) {
-  label.setText(text);
+void Centre(QLabel& label) {
   label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   label.setWordWrap(true);
 }
@@ -64,7 +47,8 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
   setObjectName("frmMain");
   setWindowTitle(kProgramName);
   setAcceptDrops(true);
-  setFont(DialogFont(font()));
+  // The default dialog font the layout was drawn for.
+  setFont(platform::DialogFont(font(), QStringLiteral("Microsoft Sans Serif"), 8));
   setCentralWidget(&client);
   client.setObjectName("client");
   createControls();
@@ -77,10 +61,12 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
 frmMain::~frmMain() { forms_.remove(this); }
 
 void frmMain::createControls() {
-  Place(Label1, client, "Label1", 120, 1560, 5940, 315);
-  CentredLabel(Label1, "Drag a folder from any Windows Explorer window onto the text box above.  ");
-  Place(Label2, client, "Label2", 0, 1800, 5640, 195);
-  CentredLabel(Label2, "A file named 'Index.htm' will be created in that folder.");
+  Place(Label1, client, "Label1", 120, 1560, 5940, 315,
+        "Drag a folder from any Windows Explorer window onto the text box above.  ");
+  Centre(Label1);
+  Place(Label2, client, "Label2", 0, 1800, 5640, 195,
+        "A file named 'Index.htm' will be created in that folder.");
+  Centre(Label2);
 
   Place(txtFolderToBrowse, client, "txtFolderToBrowse", 360, 75, 5160, 1320);
   txtFolderToBrowse.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -91,66 +77,57 @@ void frmMain::createControls() {
   });
 
   // Never shown: the build runs its click, nobody clicks it.
-  Place(Command1, client, "Command1", 3240, 6480, 2715, 390);
-  Command1.setText("Create Index.htm");
+  Place(Command1, client, "Command1", 3240, 6480, 2715, 390, "Create Index.htm");
   Command1.hide();
   connect(&Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 
-  Place(Label3, client, "Label3", 600, 4680, 4890, 465);
-  CentredLabel(Label3,
-               "Note:  You can edit files named FirstPart.txt and LastPart.txt to change how "
-               "Index.htm will be built.");
+  Place(Label3, client, "Label3", 600, 4680, 4890, 465,
+        "Note:  You can edit files named FirstPart.txt and LastPart.txt to change how "
+        "Index.htm will be built.");
+  Centre(Label3);
 
-  Place(chkRunSlideShow, client, "chkRunSlideShow", 1560, 3000, 3375, 375);
-  chkRunSlideShow.setText("&Run slide show as soon as it is created.");
+  Place(chkRunSlideShow, client, "chkRunSlideShow", 1560, 3000, 3375, 375,
+        "&Run slide show as soon as it is created.");
   chkRunSlideShow.setChecked(true);
 
-  Place(Frame1, client, "Frame1", 240, 3480, 5415, 975);
-  Frame1.setTitle("Display slide show files:");
-  Place(optSortBy[0], Frame1, "optSortBy", 960, 360, 1815, 400);
-  optSortBy[0].setText("&Alphabetically");
+  Place(Frame1, client, "Frame1", 240, 3480, 5415, 975, "Display slide show files:");
+  Place(optSortBy[0], Frame1, "optSortBy", 960, 360, 1815, 400, "&Alphabetically");
   optSortBy[0].setToolTip("Sort by file name small to large");
   optSortBy[0].setProperty("Index", 0);
-  Place(optSortBy[1], Frame1, "optSortBy", 2640, 360, 2295, 400);
-  optSortBy[1].setText("&Sorted by Date");
+  Place(optSortBy[1], Frame1, "optSortBy", 2640, 360, 2295, 400, "&Sorted by Date");
   optSortBy[1].setToolTip("Sort by modified date ");
   optSortBy[1].setProperty("Index", 1);
   optSortBy[1].setChecked(true);
 
-  Place(cmdMore, client, "cmdMore", 4680, 2640, 1095, 255);
-  cmdMore.setText(kMoreOptions);
+  Place(cmdMore, client, "cmdMore", 4680, 2640, 1095, 255, kMoreOptions);
   cmdMore.setToolTip("Click here to make form larger or smaller");
   connect(&cmdMore, &QPushButton::clicked, this, [this] { cmdMore_Click(); });
 
-  Place(Frame2, client, "Frame2", 6000, 0, 3735, 3135);
-  Frame2.setTitle("Advanced Options:");
-  Place(chkBMPandGIF, Frame2, "chkBMPandGIF", 240, 240, 2895, 375);
-  chkBMPandGIF.setText("Include .BMP's, TIF's, and .GIF's ");
-  Place(txtLastPartFileName, Frame2, "txtLastPartFileName", 120, 1440, 2775, 285);
-  txtLastPartFileName.setText("./LastPart.txt");
+  createAdvancedOptions();
+
+  Place(CmdCreateThumbs, client, "CmdCreateThumbs", 6840, 6240, 1695, 615, "CreateThumbNails");
+  CmdCreateThumbs.hide();
+  connect(&CmdCreateThumbs, &QPushButton::clicked, this, [this] { CmdCreateThumbs_Click(); });
+}
+
+void frmMain::createAdvancedOptions() {
+  Place(Frame2, client, "Frame2", 6000, 0, 3735, 3135, "Advanced Options:");
+  Place(chkBMPandGIF, Frame2, "chkBMPandGIF", 240, 240, 2895, 375,
+        "Include .BMP's, TIF's, and .GIF's ");
+  Place(txtLastPartFileName, Frame2, "txtLastPartFileName", 120, 1440, 2775, 285, "./LastPart.txt");
   // Dropped text would otherwise be typed into the boxes; drops outside the
   // folder box belong to the window, which ignores them.
   txtLastPartFileName.setAcceptDrops(false);
-  Place(Label6, Frame2, "Label6", 120, 1200, 2295, 255);
-  Label6.setText("Alternative LastPart.txt:");
-  Place(cmdBrowse, Frame2, "cmdBrowse", 3000, 1440, 255, 255);
-  cmdBrowse.setText("...");
-  Place(txtFileName, Frame2, "txtFileName", 120, 2280, 3375, 285);
-  txtFileName.setText("Index.htm");
+  Place(Label6, Frame2, "Label6", 120, 1200, 2295, 255, "Alternative LastPart.txt:");
+  Place(cmdBrowse, Frame2, "cmdBrowse", 3000, 1440, 255, 255, "...");
+  Place(txtFileName, Frame2, "txtFileName", 120, 2280, 3375, 285, "Index.htm");
   txtFileName.setToolTip("Name of HTML file to create.  Must include .htm extension.");
   txtFileName.setAcceptDrops(false);
   // Connected after the default text is in, which is not an edit.
   connect(&txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
-  Place(Label4, Frame2, "Label4", 120, 2040, 1215, 255);
-  Label4.setText("File to Create:");
-
-  Place(CmdCreateThumbs, client, "CmdCreateThumbs", 6840, 6240, 1695, 615);
-  CmdCreateThumbs.setText("CreateThumbNails");
-  CmdCreateThumbs.hide();
-  connect(&CmdCreateThumbs, &QPushButton::clicked, this, [this] { CmdCreateThumbs_Click(); });
-
-  Place(chkCreateThumbnails, Frame2, "chkCreateThumbnails", 240, 600, 2775, 375);
-  chkCreateThumbnails.setText("Create Thumbnails");
+  Place(Label4, Frame2, "Label4", 120, 2040, 1215, 255, "File to Create:");
+  Place(chkCreateThumbnails, Frame2, "chkCreateThumbnails", 240, 600, 2775, 375,
+        "Create Thumbnails");
 }
 
 // Every menu and action is made here and connected where it is made; the

@@ -92,6 +92,8 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
 
  private:
   void createControls();
+  // The controls of the frame that More Options shows.
+  void createAdvancedOptions();
   void createActions();
   void setTabOrderOfControls();
 

@@ -2,11 +2,11 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <cmath>
 #include <memory>
 #include <utility>
 
 #include "platform/RunTimeError.h"
+#include "platform/TwipsLayout.h"
 #include "tesselet/batch/BatchProgress.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ImageListing.h"
@@ -17,36 +17,19 @@ namespace tesselet {
 
 namespace {
 
-// The layout is measured in twips: 15 to a pixel at 96 dots per inch.
-int Pixels(int twips) { return int(std::lround(twips / 15.0)); }
+using platform::Pixels;
+using platform::Place;
 
 constexpr int kClientWidth = 5520;
 constexpr int kClientHeight = 1125;
 constexpr double kClickWaitSeconds = 0.4;
 constexpr int kEntryBytes = Qt::UserRole;
 
-void Place(QWidget& control, QWidget& form, const char* name, int left, int top, int width,
-           int height) {
-  control.setParent(&form);
-  control.setObjectName(QString::fromLatin1(name));
-  control.setGeometry(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
-}
-
 void PlaceLine(QFrame& line, QWidget& form, const char* name, int left, int right, int y) {
   Place(line, form, name, left, y, right - left, 30);
   line.setFrameShape(QFrame::HLine);
   line.setFrameShadow(QFrame::Sunken);
   line.setFocusPolicy(Qt::NoFocus);
-}
-
-// The layout was drawn for an 8-point dialog font; faces with close metrics
-// stand in where it is missing.
-QFont DialogFont(QFont font) {
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                    QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                    QStringLiteral("Nimbus Sans"), font.family()});
-  font.setPointSizeF(8.25);
-  return font;
 }
 
 void Bold(QWidget& control) {
@@ -66,7 +49,7 @@ frmThumbs::frmThumbs(platform::HostServices& host, common::FormsCollection& form
   // A fixed border with a close button only.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFont(DialogFont(font()));
+  setFont(platform::DialogFont(font(), QStringLiteral("MS Sans Serif"), 8.25));
   setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
   createControls();
   createMenu();
@@ -93,9 +76,8 @@ void frmThumbs::createControls() {
                                             {3240, 3480, 495, 195}};
   for (std::size_t k = 0; k < Label1.size(); ++k) {
     const int* at = kLabelPlaces[k];
-    Place(Label1[k], *this, "Label1", at[0], at[1], at[2], at[3]);
+    Place(Label1[k], *this, "Label1", at[0], at[1], at[2], at[3], kLabels[k]);
     Label1[k].setProperty("Index", int(k));
-    Label1[k].setText(kLabels[k]);
     Bold(Label1[k]);
   }
   Label1[0].setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -104,11 +86,9 @@ void frmThumbs::createControls() {
   Place(txtImgDir, *this, "txtImgDir", 1830, 2490, 3825, 285);
   connect(&txtImgDir, &QLineEdit::textChanged, this, [this] { txtImgDir_Change(); });
   Place(txtThumbDir, *this, "txtThumbDir", 1800, 2850, 3825, 285);
-  Place(cmdBrowseImg, *this, "cmdBrowseImg", 5700, 2490, 315, 315);
-  cmdBrowseImg.setText("...");
+  Place(cmdBrowseImg, *this, "cmdBrowseImg", 5700, 2490, 315, 315, "...");
   connect(&cmdBrowseImg, &QPushButton::clicked, this, [this] { cmdBrowseImg_Click(); });
-  Place(cmdBrowseThumb, *this, "cmdBrowseThumb", 5700, 2850, 315, 315);
-  cmdBrowseThumb.setText("...");
+  Place(cmdBrowseThumb, *this, "cmdBrowseThumb", 5700, 2850, 315, 315, "...");
   connect(&cmdBrowseThumb, &QPushButton::clicked, this, [this] { cmdBrowseThumb_Click(); });
 
   Place(lstImages, *this, "lstImages", 480, 3720, 2445, 2340);
@@ -120,8 +100,7 @@ void frmThumbs::createControls() {
 
   Place(picProgress, *this, "picProgress", 1440, 360, 2790, 255);
   picProgress.hide();
-  Place(lblProgress, *this, "lblProgress", 1440, 120, 2745, 225);
-  lblProgress.setText("Creating thumbnails...");
+  Place(lblProgress, *this, "lblProgress", 1440, 120, 2745, 225, "Creating thumbnails...");
   lblProgress.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
   PlaceLine(Line1, *this, "Line1", 480, 6030, 3300);
@@ -133,30 +112,23 @@ void frmThumbs::createControls() {
 }
 
 void frmThumbs::createSettingControls() {
-  Place(Label2, *this, "Label2", 5220, 3960, 390, 195);
-  Label2.setText("pixels");
-  Place(Label3, *this, "Label3", 5220, 4320, 390, 195);
-  Label3.setText("pixels");
-  Place(txtMaxWidth, *this, "txtMaxWidth", 4350, 3930, 795, 285);
-  txtMaxWidth.setText("50");
-  Place(txtMaxHeight, *this, "txtMaxHeight", 4350, 4290, 795, 285);
-  txtMaxHeight.setText("50");
+  Place(Label2, *this, "Label2", 5220, 3960, 390, 195, "pixels");
+  Place(Label3, *this, "Label3", 5220, 4320, 390, 195, "pixels");
+  Place(txtMaxWidth, *this, "txtMaxWidth", 4350, 3930, 795, 285, "50");
+  Place(txtMaxHeight, *this, "txtMaxHeight", 4350, 4290, 795, 285, "50");
 
   Place(cmdBackColor, *this, "cmdBackColor", 4350, 5130, 795, 285);
   SetBackColor(0xFFFFFF);
   connect(&cmdBackColor, &QPushButton::clicked, this, [this] { cmdBackColor_Click(); });
-  Place(cmdCreate, *this, "cmdCreate", 3120, 5640, 2775, 465);
-  cmdCreate.setText("Create Thumbnails!");
+  Place(cmdCreate, *this, "cmdCreate", 3120, 5640, 2775, 465, "Create Thumbnails!");
   Bold(cmdCreate);
   connect(&cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });
-  Place(chkForceDimensions, *this, "chkForceDimensions", 3240, 4830, 2775, 195);
-  chkForceDimensions.setText("Force above dimensions");
+  Place(chkForceDimensions, *this, "chkForceDimensions", 3240, 4830, 2775, 195,
+        "Force above dimensions");
 
-  Place(optType[0], *this, "optType", 3930, 3480, 795, 195);
-  optType[0].setText("Bitmap");
+  Place(optType[0], *this, "optType", 3930, 3480, 795, 195, "Bitmap");
   optType[0].setProperty("Index", 0);
-  Place(optType[1], *this, "optType", 4800, 3480, 795, 195);
-  optType[1].setText("JPEG");
+  Place(optType[1], *this, "optType", 4800, 3480, 795, 195, "JPEG");
   optType[1].setProperty("Index", 1);
   optType[1].setChecked(true);
 }
