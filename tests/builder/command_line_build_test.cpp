@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <sstream>
+#include <type_traits>
 
 #include "orvale/builder/CommandLine.h"
 #include "orvale/builder/CommandLineBuild.h"
@@ -10,30 +11,27 @@
 
 namespace {
 
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
-template <typename... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
 // The parsed value as one line of text, so a table row can name it.
 std::string Describe(const orvale::CommandLine& command) {
   return std::visit(
-      Overloaded{
-          [](const orvale::ShowHelp&) { return std::string("help"); },
-          [](const orvale::ShowVersion&) { return std::string("version"); },
-          [](const orvale::BadUsage& usage) { return "bad usage: " + usage.problem; },
-          [](const orvale::HeadlessBuild& build) {
-            return "build " + build.folder + (build.options.alphabetically ? " by-name" : "") +
-                   (build.options.bmpGifTif ? " all-types" : "") + " page=" + build.pageName +
-                   " tail=" + build.options.lastPart + (build.replace ? " replace" : "");
-          },
-          [](const orvale::WindowStart& start) {
-            std::string text = "window";
-            for (const auto& path : start.paths) text += " [" + path + "]";
-            return text;
-          },
+      [](const auto& value) -> std::string {
+        using Value = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<Value, orvale::ShowHelp>) {
+          return "help";
+        } else if constexpr (std::is_same_v<Value, orvale::ShowVersion>) {
+          return "version";
+        } else if constexpr (std::is_same_v<Value, orvale::BadUsage>) {
+          return "bad usage: " + value.problem;
+        } else if constexpr (std::is_same_v<Value, orvale::HeadlessBuild>) {
+          return "build " + value.folder + (value.options.alphabetically ? " by-name" : "") +
+                 (value.options.bmpGifTif ? " all-types" : "") + " page=" + value.pageName +
+                 " tail=" + value.options.lastPart + (value.replace ? " replace" : "");
+        } else {
+          static_assert(std::is_same_v<Value, orvale::WindowStart>);
+          std::string text = "window";
+          for (const auto& path : value.paths) text += " [" + path + "]";
+          return text;
+        }
       },
       command);
 }
