@@ -20,7 +20,9 @@ std::string ForTerminal(std::string text) {
 ConsoleHostServices::ConsoleHostServices(std::ostream& out, std::ostream& err, bool answerYes)
     : out_(out), err_(err), answerYes_(answerYes) {}
 
-void ConsoleHostServices::showMessage(const std::string& body, const std::string& title) {
+// A console has no icons; the title says what kind of message it is.
+void ConsoleHostServices::showMessage(const std::string& body, const std::string& title,
+                                      MessageIcon) {
   err_ << ForTerminal(title) << ": " << ForTerminal(body) << std::endl;
 }
 

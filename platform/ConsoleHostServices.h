@@ -13,7 +13,7 @@ class ConsoleHostServices : public HostServices {
  public:
   ConsoleHostServices(std::ostream& out, std::ostream& err, bool answerYes);
 
-  void showMessage(const std::string& body, const std::string& title) override;
+  void showMessage(const std::string& body, const std::string& title, MessageIcon icon) override;
   bool askYesNo(const std::string& prompt, const std::string& title) override;
   void openDocument(const std::string& target, const std::string& workingFolder) override;
   bool startProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -6,6 +6,9 @@
 
 namespace platform {
 
+// What a message box shows beside its text.
+enum class MessageIcon { kNone, kInformation };
+
 // Everything the programs show to the user or start outside themselves goes
 // through this interface, so the same logic runs in a window, on a console
 // without a display, and in tests that answer questions and record the rest.
@@ -13,8 +16,10 @@ class HostServices {
  public:
   virtual ~HostServices() = default;
 
-  // A modal message box with an OK button only.
-  virtual void showMessage(const std::string& body, const std::string& title) = 0;
+  // A modal message box with an OK button only, and no icon unless asked.
+  // The default lives here only, so no implementation can differ from it.
+  virtual void showMessage(const std::string& body, const std::string& title,
+                           MessageIcon icon = MessageIcon::kNone) = 0;
 
   // A modal Yes/No question whose default button is No. True means Yes.
   virtual bool askYesNo(const std::string& prompt, const std::string& title) = 0;

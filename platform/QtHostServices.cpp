@@ -12,13 +12,18 @@
 namespace platform {
 
 namespace {
-QString FromText(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString FromText(const std::string& text) {
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 }  // namespace
 
 QtHostServices::QtHostServices(QWidget* owner) : owner_(owner) {}
 
-void QtHostServices::showMessage(const std::string& body, const std::string& title) {
-  QMessageBox box(QMessageBox::NoIcon, FromText(title), FromText(body), QMessageBox::Ok, owner_);
+void QtHostServices::showMessage(const std::string& body, const std::string& title,
+                                 MessageIcon icon) {
+  const QMessageBox::Icon shown =
+      icon == MessageIcon::kInformation ? QMessageBox::Information : QMessageBox::NoIcon;
+  QMessageBox box(shown, FromText(title), FromText(body), QMessageBox::Ok, owner_);
   box.exec();
 }
 

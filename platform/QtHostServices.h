@@ -14,7 +14,7 @@ class QtHostServices : public HostServices {
   explicit QtHostServices(QWidget* owner = nullptr);
   void setOwner(QWidget* owner) { owner_ = owner; }
 
-  void showMessage(const std::string& body, const std::string& title) override;
+  void showMessage(const std::string& body, const std::string& title, MessageIcon icon) override;
   bool askYesNo(const std::string& prompt, const std::string& title) override;
   void openDocument(const std::string& target, const std::string& workingFolder) override;
   bool startProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -17,7 +17,7 @@ BatchOutcome ThumbnailBatch::Run() {
   BatchOutcome outcome;
   if (!IsUsableDestination(view_.thumbnailsFolderText())) {
     host_.showMessage("The destination path specified for the thumbnails is not valid.",
-                      "Bad directory");
+                      "Bad directory", platform::MessageIcon::kInformation);
     outcome.kind = BatchOutcome::Kind::kRefused;
     return outcome;
   }

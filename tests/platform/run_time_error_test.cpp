@@ -56,7 +56,7 @@ TEST(RunTimeError, AGivenDescriptionWinsOverTheStandardOne) {
 TEST(ConsoleHostServices, WritesTitleAndBodyAndTakesTheFixedAnswer) {
   std::ostringstream out, err;
   platform::ConsoleHostServices yes(out, err, true);
-  yes.showMessage("line one\rline two", "Error Message");
+  yes.showMessage("line one\rline two", "Error Message", platform::MessageIcon::kInformation);
   EXPECT_TRUE(yes.askYesNo("Index.htm already exists.  OK to replace?", "File already exists"));
   yes.openDocument("/photos/Index.htm", "/photos/");
   EXPECT_EQ(err.str(),

@@ -4,8 +4,9 @@
 
 namespace platform {
 
-void RecordingHostServices::showMessage(const std::string& body, const std::string& title) {
-  messages.push_back({body, title});
+void RecordingHostServices::showMessage(const std::string& body, const std::string& title,
+                                        MessageIcon icon) {
+  messages.push_back({body, title, icon});
 }
 
 bool RecordingHostServices::askYesNo(const std::string& prompt, const std::string& title) {

@@ -14,6 +14,7 @@ class RecordingHostServices : public HostServices {
   struct Message {
     std::string body;
     std::string title;
+    MessageIcon icon = MessageIcon::kNone;  // a question's is not recorded
     bool operator==(const Message&) const = default;
   };
   struct Launch {
@@ -25,14 +26,14 @@ class RecordingHostServices : public HostServices {
   std::vector<Message> messages;
   std::vector<Message> questions;
   std::deque<bool> answers;
-  std::vector<Launch> opened;   // program holds the target; arguments stay empty
+  std::vector<Launch> opened;  // program holds the target; arguments stay empty
   std::vector<Launch> started;
   bool startSucceeds = true;
   int beeps = 0;
   bool busyPointer = false;
   int eventPasses = 0;
 
-  void showMessage(const std::string& body, const std::string& title) override;
+  void showMessage(const std::string& body, const std::string& title, MessageIcon icon) override;
   bool askYesNo(const std::string& prompt, const std::string& title) override;
   void openDocument(const std::string& target, const std::string& workingFolder) override;
   bool startProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -178,7 +178,8 @@ TEST_F(ThumbsWindowTest, BadDirectoryWritesNothingAndChangesNothing) {
   form->txtThumbDir.setText("   ");
   form->cmdCreate.click();
   const std::vector<platform::RecordingHostServices::Message> expected = {
-      {"The destination path specified for the thumbnails is not valid.", "Bad directory"}};
+      {"The destination path specified for the thumbnails is not valid.", "Bad directory",
+       platform::MessageIcon::kInformation}};
   EXPECT_EQ(host.messages, expected);
   EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kRefused);
   EXPECT_EQ(form->lblProgress.text(), "Creating thumbnails...") << "the window as it was";
