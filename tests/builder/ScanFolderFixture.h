@@ -19,7 +19,6 @@ class ScanFolderTest : public ::testing::Test {
 
   void build(const std::string& folder) {
     outcome = orvale::ScanFolder(folder, options, state, host, program.path());
-    state.PageWritten = outcome.pageWritten;
   }
   void build() { build(photos.path().string()); }
 
@@ -40,14 +39,8 @@ class ScanFolderTest : public ::testing::Test {
 
   TempFolder program;
   TempFolder photos;
-  // The program-wide values, with the latest scan's "page written" beside
-  // them where the tests read it.
-  struct BuildState : orvale::Module1 {
-    bool PageWritten = false;
-  };
-
   orvale::FixedBuildOptions options;
-  BuildState state;
+  orvale::Module1 state;
   orvale::ScanOutcome outcome;
   platform::RecordingHostServices host;
 };

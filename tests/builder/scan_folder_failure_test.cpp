@@ -20,7 +20,7 @@ TEST_F(ScanFolderTest, AnsweringNoLeavesTheOldPage) {
       (std::vector<Message>{{"Index.htm already exists.  OK to replace?", "File already exists"}}));
   EXPECT_EQ(state.YesNoAnswer, "No");
   EXPECT_EQ(page(), kOldPage);
-  EXPECT_FALSE(state.PageWritten);
+  EXPECT_FALSE(outcome.pageWritten);
   EXPECT_TRUE(host.messages.empty());
 }
 
@@ -39,7 +39,7 @@ TEST_F(ScanFolderTest, AReadOnlyPageIsNotReplaced) {
   EXPECT_EQ(host.opened[0].program, photos.withSlash());
   EXPECT_EQ(host.opened[0].workingFolder, program.path().string());
   EXPECT_EQ(page(), kOldPage);
-  EXPECT_FALSE(state.PageWritten);
+  EXPECT_FALSE(outcome.pageWritten);
 }
 
 TEST_F(ScanFolderTest, MissingTemplatesReportTheGenericErrorAndKeepTheOldPage) {
@@ -61,7 +61,7 @@ TEST_F(ScanFolderTest, MissingTemplatesReportTheGenericErrorAndKeepTheOldPage) {
                                                     "Orvale\rFile not found",
                                                     "Error Message"}}))
         << row.rule;
-    EXPECT_FALSE(state.PageWritten) << row.rule;
+    EXPECT_FALSE(outcome.pageWritten) << row.rule;
     EXPECT_EQ(TempFolder::read(folder.path() / "Index.htm"), kOldPage) << row.rule;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2)
         << row.rule << ": no temporary file is left behind";
@@ -94,7 +94,7 @@ TEST_F(ScanFolderTest, APageNameTooLongIsABadFileName) {
             (std::vector<Message>{{"Cannot write to that location",
                                    "Cannot create file in root directory of a drive.  Create a "
                                    "folder for a slideshow."}}));
-  EXPECT_FALSE(state.PageWritten);
+  EXPECT_FALSE(outcome.pageWritten);
   EXPECT_TRUE(otherFiles({"a.jpg"}).empty());
 }
 
@@ -110,7 +110,7 @@ TEST_F(ScanFolderTest, AFolderThatRefusesNewFilesIsReportedAsReadOnly) {
                                                "folder is read only?",
                                                "Read Only File or Folder"}};
     const bool opened = host.opened.size() == 1 && host.opened[0].program == photos.withSlash();
-    return reported && opened && !state.PageWritten && page() == kOldPage ? 0 : 1;
+    return reported && opened && !outcome.pageWritten && page() == kOldPage ? 0 : 1;
   });
   if (!status) GTEST_SKIP() << "privileges could not be dropped";
   EXPECT_EQ(*status, 0);
