@@ -17,6 +17,9 @@ class JpegMarkers {
   // 1 (as stored) to 8; 1 when there is no valid orientation.
   int Orientation() const { return orientation_; }
   bool HasAdobeSegment() const { return adobe_; }
+  // Whether the frame is progressive: its first scans hold the DC
+  // coefficients of the whole picture.
+  bool IsProgressive() const { return progressive_; }
 
   // Bytes of DCT coefficients the decoder keeps for the whole picture before
   // it can give out a row: 2 bytes for each coefficient of every block of

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/CmykPixels.h"
 #include "tesselet/imaging/ErrorSources.h"
 #include "tesselet/imaging/JpegMarkers.h"
 #include "tesselet/imaging/PictureErrors.h"
+#include "tesselet/imaging/ProgressiveDcDecoder.h"
 
 namespace imaging {
 
@@ -69,6 +71,7 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
   // Photoshop stores CMYK inverted and says so with its Adobe segment; files
   // without one hold plain ink amounts.
   invertedCmyk_ = markers.HasAdobeSegment();
+  progressive_ = markers.IsProgressive();
 }
 
 JpegPictureDecoder::~JpegPictureDecoder() = default;
@@ -88,7 +91,9 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
   if (!bitmap) throw PictureErrors::OutOfMemory(path_);
 
-  if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
+  if (progressive_ && scale.num == 1 && scale.denom == 8) {
+    ProgressiveDcDecoder::Decode(data_, size_, path_, invertedCmyk_, *bitmap);
+  } else if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
     DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
   } else {
     // Straight into the bitmap: its stride is the decoder's pitch, and the
@@ -101,26 +106,17 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
                     orientation_);
 }
 
-// TurboJPEG hands CMYK out only as CMYK, so it is decoded to a row buffer of
-// its own and turned into blue-green-red with the usual naive formula
-// (each colour is what its ink and the black ink leave of white).
+// TurboJPEG hands CMYK out only as CMYK, so it is decoded to a buffer of
+// its own and turned into blue-green-red a row at a time.
 void JpegPictureDecoder::DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth,
                                     std::int32_t scaledHeight) {
   const std::size_t pitch = std::size_t(scaledWidth) * 4;
   std::vector<std::uint8_t> cmyk(pitch * std::size_t(scaledHeight));
   CheckResult(tjDecompress2(handle_.get(), data_, static_cast<unsigned long>(size_), cmyk.data(),
                             scaledWidth, int(pitch), scaledHeight, TJPF_CMYK, TJFLAG_LIMITSCANS));
-  const int flip = invertedCmyk_ ? 0 : 255;
   for (std::int32_t y = 0; y < scaledHeight; ++y) {
-    const std::uint8_t* in = cmyk.data() + std::size_t(y) * pitch;
-    std::uint8_t* out = bitmap.RowFromTop(y);
-    for (std::int32_t x = 0; x < scaledWidth; ++x, in += 4, out += 3) {
-      const int white = flip ^ in[3];  // what the black ink leaves, 0 to 255
-      // (a * b + 127) / 255 rounds the product of two fractions of 255.
-      out[0] = std::uint8_t(((flip ^ in[2]) * white + 127) / 255);
-      out[1] = std::uint8_t(((flip ^ in[1]) * white + 127) / 255);
-      out[2] = std::uint8_t(((flip ^ in[0]) * white + 127) / 255);
-    }
+    CmykPixels::ToBgr(cmyk.data() + std::size_t(y) * pitch, bitmap.RowFromTop(y), scaledWidth,
+                      invertedCmyk_);
   }
 }
 

@@ -15,7 +15,8 @@ namespace imaging {
 // read and checked when the decoder is made, before anything is allocated
 // from it. Grey, YCbCr, CMYK and YCCK files are read; progressive files are
 // held to a bounded number of scans. A file cut short gives the part that is
-// there; one that cannot be started on raises error 481 naming the file, as
+// there. A progressive file decoded at 1/8 is read only as far as its DC
+// scans. One that cannot be started on raises error 481 naming the file, as
 // does one whose decode would hold more than the limits allow: more than
 // maxPixels decoded pixels at the scale chosen, or more than
 // maxCoefficientBytes of coefficients kept for a progressive file.
@@ -53,6 +54,7 @@ class JpegPictureDecoder {
   int colourspace_ = 0;
   int orientation_ = 1;
   bool invertedCmyk_ = false;
+  bool progressive_ = false;
 };
 
 }  // namespace imaging

@@ -103,12 +103,13 @@ inline std::string EncodeJpeg(const Picture& picture, int quality = 95,
 }
 
 // CMYK (4 bytes a pixel from the top) to a YCCK JPEG with an Adobe segment.
-inline std::string EncodeCmykJpeg(const std::vector<std::uint8_t>& cmyk, int width, int height) {
+inline std::string EncodeCmykJpeg(const std::vector<std::uint8_t>& cmyk, int width, int height,
+                                  int flags = 0) {
   tjhandle handle = tjInitCompress();
   unsigned char* out = nullptr;
   unsigned long size = 0;
   const int result = tjCompress2(handle, cmyk.data(), width, 0, height, TJPF_CMYK, &out, &size,
-                                 TJSAMP_444, 100, TJFLAG_ACCURATEDCT);
+                                 TJSAMP_444, 100, flags | TJFLAG_ACCURATEDCT);
   std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
   tjFree(out);
   tjDestroy(handle);
