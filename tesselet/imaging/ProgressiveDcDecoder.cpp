@@ -8,6 +8,7 @@
 // clang-format on
 
 #include "tesselet/imaging/CmykPixels.h"
+#include "tesselet/imaging/DcScanDecoder.h"
 #include "tesselet/imaging/PictureErrors.h"
 
 namespace imaging {
@@ -54,10 +55,23 @@ struct Decompressor {
 // as good as whole at 1/8: all there, or all but a lowest bit worth at most
 // half a level (a DC quantisation step of up to 4, as cameras and any
 // quality from about 88 up store it).
-bool DcGoodEnough(const jpeg_component_info& component, int bits) {
+bool DcGoodEnough(const JQUANT_TBL* table, int bits) {
   constexpr int kMaxStepForALostBit = 4;
-  return bits == 0 || (bits == 1 && component.quant_table &&
-                       component.quant_table->quantval[0] <= kMaxStepForALostBit);
+  return bits == 0 || (bits == 1 && table && table->quantval[0] <= kMaxStepForALostBit);
+}
+
+// Whether the first scan, read by the header, gives every component's DC
+// good enough on its own.
+bool FirstScanSuffices(const jpeg_decompress_struct& info) {
+  if (info.comps_in_scan != info.num_components || info.Ss != 0 || info.Ah != 0) return false;
+  for (int c = 0; c < info.num_components; ++c) {
+    const int table = info.comp_info[c].quant_tbl_no;
+    if (table < 0 || table >= NUM_QUANT_TBLS ||
+        !DcGoodEnough(info.quant_tbl_ptrs[table], info.Al)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // Reads scans until every component's DC is good enough and the next scan
@@ -70,7 +84,7 @@ int ReadDcScans(jpeg_decompress_struct& info) {
   for (int scans = 1;; ++scans) {
     bool dcKnown = true;
     for (int c = 0; c < info.num_components; ++c) {
-      dcKnown = dcKnown && DcGoodEnough(info.comp_info[c], missingBits[c]);
+      dcKnown = dcKnown && DcGoodEnough(info.comp_info[c].quant_table, missingBits[c]);
     }
     if (dcKnown && info.Ss != 0) return info.input_scan_number - 1;
     if (scans > kMaxScans) return 0;
@@ -97,6 +111,18 @@ bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t 
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&info, TRUE);
+  if ((info.image_width + 7) / 8 != JDIMENSION(bitmap.Width()) ||
+      (info.image_height + 7) / 8 != JDIMENSION(bitmap.Height())) {
+    // Not the picture the header promised when the decoder was made.
+    std::snprintf(decompressor.errors.message, JMSG_LENGTH_MAX, "the frame changed size");
+    return false;
+  }
+  // The common case, a camera's or jpegtran's progressive file, is done from
+  // its first scan without holding the whole picture's coefficients.
+  if (FirstScanSuffices(info) && DcScanDecoder::Suits(info)) {
+    DcScanDecoder::Decode(info, bitmap);
+    return true;
+  }
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   info.scale_num = 1;
@@ -107,12 +133,6 @@ bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t 
   // from the neighbouring blocks' DC, as a plain DC picture would not.
   info.do_block_smoothing = TRUE;
   jpeg_start_decompress(&info);
-  if (info.output_width != JDIMENSION(bitmap.Width()) ||
-      info.output_height != JDIMENSION(bitmap.Height())) {
-    // Not the picture the header promised when the decoder was made.
-    std::snprintf(decompressor.errors.message, JMSG_LENGTH_MAX, "the frame changed size");
-    return false;
-  }
   const int scan = ReadDcScans(info);
   if (scan == 0) {
     flood = true;

@@ -301,6 +301,8 @@ TEST(PictureLoader, DamagedFilesGiveAPictureOrAnErrorAndNothingElse) {
   const std::string seeds[] = {
       WithExifOrientation(EncodeJpeg(Photo(40, 24), 80, TJSAMP_420), 6, false),
       EncodeJpeg(Smooth(24, 16), 80, TJSAMP_422, TJFLAG_PROGRESSIVE),
+      // Decoded at 1/8 from its first scan alone.
+      EncodeJpeg(Photo(128, 96), 95, TJSAMP_420, TJFLAG_PROGRESSIVE),
       TempFolder::read(Fixture("arithmetic.jpg")),
       TempFolder::read(bmpFile),
       TempFolder::read(Fixture("two-frames.gif")),
