@@ -7,8 +7,12 @@
 
 #include "common/UnloadAllForms.h"
 #include "orvale/builder/ProgramName.h"
+#include "orvale/builder/TemplatePaths.h"
 #include "orvale/window/DroppedItems.h"
+#include "orvale/window/ProgramIcon.h"
+#include "orvale/window/TailTemplateChoice.h"
 #include "orvale/window/ThumbnailMakerLaunch.h"
+#include "platform/RunTimeError.h"
 #include "platform/TwipsLayout.h"
 
 namespace orvale {
@@ -24,6 +28,19 @@ QSize TwipsSize(int width, int height) {
 const QSize kCollapsedSize = TwipsSize(6075, 3615);
 const QSize kExpandedSize = TwipsSize(9945, 6420);
 const QString kMoreOptions = QStringLiteral("More Options");
+
+// The Open dialog's file types, the first preselected. Names on disk keep
+// their case, so the text files are matched in both.
+const QStringList kTailTemplateTypes = {
+    QStringLiteral("LastPart Files (LastPart*.txt) (LastPart*.*)"),
+    QStringLiteral("Text Files (*.TXT) (*.TXT *.txt)"),
+    QStringLiteral("All Files (*.*) (*)"),
+};
+
+// The dialog's code for "failed to load". The companion file browser then
+// shows the program folder while the user presses "..." again.
+constexpr int kDialogFailedToLoad = 32768;
+constexpr int kLongestFileName = 256;
 
 void Centre(QLabel& label) {
   label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -46,6 +63,7 @@ frmMain::frmMain(Module1& state, platform::HostServices& host, std::filesystem::
   mnuHelpMain.setParent(this, mnuHelpMain.windowFlags());
   setObjectName("frmMain");
   setWindowTitle(kProgramName);
+  setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
   // The default dialog font the layout was drawn for.
   setFont(platform::DialogFont(font(), QStringLiteral("Microsoft Sans Serif"), 8));
@@ -120,6 +138,7 @@ void frmMain::createAdvancedOptions() {
   txtLastPartFileName.setAcceptDrops(false);
   Place(Label6, Frame2, "Label6", 120, 1200, 2295, 255, "Alternative LastPart.txt:");
   Place(cmdBrowse, Frame2, "cmdBrowse", 3000, 1440, 255, 255, "...");
+  connect(&cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
   Place(txtFileName, Frame2, "txtFileName", 120, 2280, 3375, 285, "Index.htm");
   txtFileName.setToolTip("Name of HTML file to create.  Must include .htm extension.");
   txtFileName.setAcceptDrops(false);
@@ -130,8 +149,7 @@ void frmMain::createAdvancedOptions() {
         "Create Thumbnails");
 }
 
-// Every menu and action is made here and connected where it is made; the
-// items whose commands come later are made without a handler.
+// Every menu and action is made here and connected where it is made.
 void frmMain::createActions() {
   const auto item = [this](QAction& action, QMenu& menu, const char* name, const char* text,
                            void (frmMain::*handler)() = nullptr) {
@@ -147,18 +165,18 @@ void frmMain::createActions() {
   mnuFile.setObjectName("mnuFile");
   mnuFile.setTitle("&File");
   menuBar()->addMenu(&mnuFile);
-  item(mnuEditFirst, mnuFile, "mnuEditFirst", "Edit &First Part.txt");
-  item(mnuEditLast, mnuFile, "mnuEditLast", "Edit &Last Part.txt");
+  item(mnuEditFirst, mnuFile, "mnuEditFirst", "Edit &First Part.txt", &frmMain::mnuEditFirst_Click);
+  item(mnuEditLast, mnuFile, "mnuEditLast", "Edit &Last Part.txt", &frmMain::mnuEditLast_Click);
   item(mnuExit, mnuFile, "mnuExit", "E&xit", &frmMain::mnuExit_Click);
 
   mnuHelpMain.setObjectName("mnuHelpMain");
   mnuHelpMain.setTitle("&Help");
   menuBar()->addMenu(&mnuHelpMain);
-  item(mnuDemo, mnuHelpMain, "mnuDemo", "&View Multimedia Demo");
-  item(mnuHelp, mnuHelpMain, "mnuHelp", "&Help");
+  item(mnuDemo, mnuHelpMain, "mnuDemo", "&View Multimedia Demo", &frmMain::mnuDemo_Click);
+  item(mnuHelp, mnuHelpMain, "mnuHelp", "&Help", &frmMain::mnuHelp_Click);
   mnuHelp.setShortcut(QKeySequence(Qt::Key_F1));
   mnuHelp.setShortcutContext(Qt::WindowShortcut);
-  item(mnuHelpAbout, mnuHelpMain, "mnuHelpAbout", "&About");
+  item(mnuHelpAbout, mnuHelpMain, "mnuHelpAbout", "&About", &frmMain::mnuHelpAbout_Click);
 }
 
 void frmMain::setTabOrderOfControls() {
@@ -218,6 +236,64 @@ void frmMain::CmdCreateThumbs_Click() {
 }
 
 void frmMain::mnuExit_Click() { common::UnloadAllForms(forms_); }
+
+void frmMain::cmdBrowse_Click() {
+  try {
+    const std::optional<std::string> chosen =
+        chooseFile_(*this, programFolder_.string(), kTailTemplateTypes);
+    if (!chosen) return;  // cancelled: the box keeps its template
+    txtLastPartFileName.setText(QString::fromStdString(*chosen));
+    if (txtLastPartFileName.text().size() > kLongestFileName)
+      host_.showMessage(
+          "Windows long file names cannot exceed 256 characters.  This includes the path to "
+          "the file.",
+          kProgramName);
+    txtLastPartFileName.setText(QString::fromStdString(TailTemplateText(programFolder_, *chosen)));
+  } catch (const platform::RunTimeError& error) {
+    if (error.number() != kDialogFailedToLoad) {
+      host_.showMessage("Error Opening Common Dialogue ", "Please try again.");
+      return;
+    }
+    host_.startProgram((programFolder_ / "wexmoor").string(), {"1"}, programFolder_.string());
+    host_.showMessage("File browser wasn't ready, please double click again.", "32768 Corrected");
+  } catch (const std::exception&) {
+    host_.showMessage("Error Opening Common Dialogue ", "Please try again.");
+  }
+}
+
+void frmMain::shellOpen(const std::string& target) {
+  host_.openDocument(target, programFolder_.string());
+}
+
+void frmMain::editTemplate(const std::string& path) {
+  host_.showMessage("Please remember to make a back up copy before changing Java Script.",
+                    kProgramName);
+  shellOpen(path);
+}
+
+void frmMain::mnuEditFirst_Click() { editTemplate(HeadTemplatePath(programFolder_)); }
+
+// The template the next build reads, as the box names it now.
+void frmMain::mnuEditLast_Click() {
+  editTemplate(std::filesystem::path(TailTemplatePath(programFolder_, lastPartFileName()))
+                   .lexically_normal()
+                   .string());
+}
+
+void frmMain::mnuDemo_Click() { shellOpen((programFolder_ / "OrvaleDemo.avi").string()); }
+
+void frmMain::mnuHelp_Click() { shellOpen((programFolder_ / "Help.htm").string()); }
+
+void frmMain::mnuHelpAbout_Click() {
+  if (!aboutBox()) about_ = std::make_unique<frmAbout>(host_, forms_);
+  about_->show();
+  about_->raise();
+  about_->activateWindow();
+}
+
+frmAbout* frmMain::aboutBox() const {
+  return about_ && about_->isLoaded() ? about_.get() : nullptr;
+}
 
 void frmMain::cmdMore_Click() {
   if (isMaximisedNow()) return;

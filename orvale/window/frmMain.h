@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@
 #include "orvale/builder/Module1.h"
 #include "orvale/builder/ScanFolder.h"
 #include "orvale/window/FolderDropBox.h"
+#include "orvale/window/OpenFileDialog.h"
 #include "orvale/window/OuterWindowSize.h"
+#include "orvale/window/frmAbout.h"
 #include "platform/HostServices.h"
 
 namespace orvale {
@@ -49,6 +52,12 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   // The build a drop on the folder box runs: the dropped items' local paths,
   // or nothing for a drop without a file list.
   void txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items);
+
+  // Replaces the Open dialog that "..." shows, so tests can answer it.
+  void setOpenFileChooser(OpenFileChooser chooser) { chooseFile_ = std::move(chooser); }
+
+  // The about box while it is open, else nothing.
+  frmAbout* aboutBox() const;
 
   // The window's client area, below the menu bar; the controls sit on it.
   QWidget client;
@@ -101,6 +110,16 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   ScanOutcome Command1_Click();
   void CmdCreateThumbs_Click();
   void mnuExit_Click();
+  void cmdBrowse_Click();
+  void mnuEditFirst_Click();
+  void mnuEditLast_Click();
+  void mnuDemo_Click();
+  void mnuHelp_Click();
+  void mnuHelpAbout_Click();
+  // Hands a file to the desktop, from the program folder.
+  void shellOpen(const std::string& target);
+  // The warning about backups, then the template in the desktop's editor.
+  void editTemplate(const std::string& path);
   void cmdMore_Click();
   void txtFileName_Change();
   void Form_Resize();
@@ -116,6 +135,9 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   // What the latest scan reported: the thumbnail launch that follows it has
   // no other way to know whether CurrentFolder is the folder just built.
   ScanOutcome latestScan_;
+  OpenFileChooser chooseFile_ = ShowOpenFileDialog;
+  // Made on first demand and again after it was closed; one box at most.
+  std::unique_ptr<frmAbout> about_;
 };
 
 }  // namespace orvale

@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, ClosingTheMainWindowClosesEveryWindow) {
   for (const auto& way : ways) {
     form = std::make_unique<orvale::frmMain>(state, host, program.path(), forms);
     form->show();
-    orvale::frmAbout about(forms);
+    orvale::frmAbout about(host, forms);
     about.show();
     ASSERT_EQ(forms.count(), 2u) << way.how;
     way.close(*form);
@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, ClosingTheMainWindowClosesEveryWindow) {
   form = std::make_unique<orvale::frmMain>(state, host, program.path(), forms);
   form->show();
   {
-    orvale::frmAbout about(forms);
+    orvale::frmAbout about(host, forms);
     about.show();
     about.close();
     EXPECT_EQ(forms.count(), 1u);

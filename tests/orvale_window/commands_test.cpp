@@ -1,0 +1,152 @@
+#include <QMenuBar>
+
+#include "orvale/window/TailTemplateChoice.h"
+#include "platform/RunTimeError.h"
+#include "tests/orvale_window/WindowTestSupport.h"
+
+namespace {
+
+using Message = platform::RecordingHostServices::Message;
+
+const Message kBackUpWarning{"Please remember to make a back up copy before changing Java Script.",
+                             "Orvale"};
+
+}  // namespace
+
+TEST(TailTemplateText, FilesInOrBelowTheProgramFolderAreWrittenShort) {
+  const struct {
+    const char* rule;
+    const char* folder;
+    const char* chosen;
+    const char* text;
+  } rows[] = {
+      {"in the folder", "/tools/slides", "/tools/slides/LastPart2.txt", "./LastPart2.txt"},
+      {"letter case is ignored", "/tools/slides", "/TOOLS/SLIDES/x/Tail.txt", "./x/Tail.txt"},
+      {"elsewhere keeps the full path", "/tools/slides", "/other/LastPart.txt",
+       "/other/LastPart.txt"},
+      {"a sibling sharing the name's start is elsewhere", "/tools/slides",
+       "/tools/slides2/LastPart.txt", "/tools/slides2/LastPart.txt"},
+      {"the root folder", "/", "/LastPart3.txt", "./LastPart3.txt"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(orvale::TailTemplateText(row.folder, row.chosen), row.text) << row.rule;
+}
+
+TEST_F(MainWindowTest, BrowseStoresTheChosenTailTemplateWhichEditLastOpens) {
+  std::string initialFolder;
+  QStringList types;
+  std::optional<std::string> answer = (program.path() / "Alt" / "LastPart2.txt").string();
+  form->setOpenFileChooser([&](QWidget&, const std::string& folder, const QStringList& offered) {
+    initialFolder = folder;
+    types = offered;
+    return answer;
+  });
+
+  form->mnuEditLast.trigger();
+  form->cmdBrowse.click();
+  EXPECT_EQ(initialFolder, program.path().string()) << "the dialog starts in the program folder";
+  EXPECT_EQ(types.size(), 3);
+  EXPECT_TRUE(types.value(0).startsWith("LastPart Files (LastPart*.txt)")) << "preselected";
+  EXPECT_EQ(form->txtLastPartFileName.text(), "./Alt/LastPart2.txt");
+  form->mnuEditLast.trigger();
+
+  answer.reset();
+  form->cmdBrowse.click();
+  EXPECT_EQ(form->txtLastPartFileName.text(), "./Alt/LastPart2.txt") << "cancel keeps the box";
+
+  const std::string longPath = "/" + std::string(256, 'n');
+  answer = longPath;
+  form->cmdBrowse.click();
+  EXPECT_EQ(form->txtLastPartFileName.text().toStdString(), longPath) << "still stored";
+
+  EXPECT_EQ(host.messages,
+            (std::vector<Message>{kBackUpWarning,
+                                  kBackUpWarning,
+                                  {"Windows long file names cannot exceed 256 characters.  This "
+                                   "includes the path to the file.",
+                                   "Orvale"}}));
+  ASSERT_EQ(host.opened.size(), 2u);
+  EXPECT_EQ(host.opened[0].program, (program.path() / "LastPart.txt").string()) << "the default";
+  EXPECT_EQ(host.opened[1].program, (program.path() / "Alt" / "LastPart2.txt").string());
+}
+
+TEST_F(MainWindowTest, BrowseFailuresAreReportedAndLeaveTheBox) {
+  const struct {
+    int number;
+    Message message;
+    bool startsFileBrowser;
+  } rows[] = {
+      {32768, {"File browser wasn't ready, please double click again.", "32768 Corrected"}, true},
+      {5, {"Error Opening Common Dialogue ", "Please try again."}, false},
+  };
+  for (const auto& row : rows) {
+    host = {};
+    form->setOpenFileChooser([&](QWidget&, const std::string&, const QStringList&) {
+      throw platform::RunTimeError(row.number, "CommonDialog1", "failed");
+      return std::optional<std::string>();
+    });
+    form->cmdBrowse.click();
+    EXPECT_EQ(host.messages, std::vector<Message>{row.message}) << row.number;
+    EXPECT_EQ(form->txtLastPartFileName.text(), "./LastPart.txt") << row.number;
+    ASSERT_EQ(host.started.size(), row.startsFileBrowser ? 1u : 0u) << row.number;
+    if (row.startsFileBrowser) {
+      EXPECT_EQ(host.started[0].program, (program.path() / "wexmoor").string());
+      EXPECT_EQ(host.started[0].workingFolder, program.path().string());
+    }
+  }
+}
+
+TEST_F(MainWindowTest, MenusOpenTheShippedFilesFromTheProgramFolder) {
+  const struct {
+    QAction* item;
+    const char* file;
+    bool warns;
+  } rows[] = {
+      {&form->mnuEditFirst, "FirstPart.txt", true},
+      {&form->mnuDemo, "OrvaleDemo.avi", false},
+      {&form->mnuHelp, "Help.htm", false},
+  };
+  for (const auto& row : rows) {
+    host = {};
+    row.item->trigger();
+    EXPECT_EQ(host.messages.size(), row.warns ? 1u : 0u) << row.file;
+    if (row.warns) {
+      EXPECT_EQ(host.messages[0], kBackUpWarning);
+    }
+    ASSERT_EQ(host.opened.size(), 1u) << row.file;
+    EXPECT_EQ(host.opened[0].program, (program.path() / row.file).string());
+    EXPECT_EQ(host.opened[0].workingFolder, program.path().string()) << row.file;
+  }
+}
+
+TEST_F(MainWindowTest, AboutIsOneBoxThatExitClosesWithTheProgram) {
+  form->mnuHelpAbout.trigger();
+  orvale::frmAbout* about = form->aboutBox();
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+  form->mnuHelpAbout.trigger();
+  EXPECT_EQ(form->aboutBox(), about) << "asked again, the same box comes forward";
+  EXPECT_EQ(forms.count(), 2u);
+  EXPECT_FALSE(form->windowIcon().isNull()) << "the program's own icon";
+  EXPECT_EQ(about->windowIcon().pixmap(32).toImage(), form->windowIcon().pixmap(32).toImage())
+      << "the about box shows the same icon";
+
+  const QStringList lines = about->Label1.text().split('\n');
+  ASSERT_EQ(lines.size(), 3);
+  about->cmdHollin.click();
+  ASSERT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(Text(host.opened[0].program), lines[2]) << "the button opens the address shown";
+  EXPECT_TRUE(
+      about->Text1.toPlainText().startsWith("Revision: 4-8-03:  Added code to create thumbnails."));
+
+  QTest::keyClick(about, Qt::Key_Escape);
+  EXPECT_EQ(form->aboutBox(), nullptr) << "Esc closes it";
+  EXPECT_TRUE(form->isVisible());
+  form->mnuHelpAbout.trigger();
+  ASSERT_NE(form->aboutBox(), nullptr) << "and it opens again";
+
+  form->mnuExit.trigger();
+  EXPECT_EQ(forms.count(), 0u);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->aboutBox(), nullptr);
+}
