@@ -1,0 +1,124 @@
+// Writes a page from arbitrary head and tail templates and picture names,
+// the way a build does, and checks what any page must hold: each template
+// line ended by a carriage return and a line feed, and each name a script
+// string that cannot end early or close the script around it.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "orvale/builder/PictureListText.h"
+#include "orvale/builder/TemplateCopier.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileDescriptor.h"
+
+namespace {
+
+void Require(bool rule) {
+  if (!rule) std::abort();
+}
+
+// A template held in memory: the copier opens it by path like a real file.
+class MemoryTemplate {
+ public:
+  explicit MemoryTemplate(const std::string& text)
+      : file_(::memfd_create("template", MFD_CLOEXEC)) {
+    Require(file_.isOpen() &&
+            ::write(file_.get(), text.data(), text.size()) == ssize_t(text.size()));
+  }
+  std::string path() const { return "/proc/self/fd/" + std::to_string(file_.get()); }
+
+ private:
+  platform::FileDescriptor file_;
+};
+
+// The page folder lives in memory too, so the page's flush costs nothing.
+const std::filesystem::path& PageFolder() {
+  static const std::filesystem::path folder = [] {
+    std::string pattern = "/dev/shm/orvale-fuzz-XXXXXX";
+    if (!std::filesystem::is_directory("/dev/shm"))
+      pattern = (std::filesystem::temp_directory_path() / "orvale-fuzz-XXXXXX").string();
+    Require(::mkdtemp(pattern.data()) != nullptr);
+    std::atexit([] { std::filesystem::remove_all(PageFolder()); });
+    return std::filesystem::path(pattern);
+  }();
+  return folder;
+}
+
+// The template's lines as the page must hold them: a carriage return ends a
+// line (a line feed right after it is part of that end), a lone line feed is
+// content, and a last line without an end still gets one.
+std::string ExpectedLines(const std::string& text) {
+  std::string out;
+  bool lineOpen = false;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    if (text[k] != '\r') {
+      out += text[k];
+      lineOpen = true;
+      continue;
+    }
+    out += "\r\n";
+    lineOpen = false;
+    if (k + 1 < text.size() && text[k + 1] == '\n') ++k;
+  }
+  if (lineOpen) out += "\r\n";
+  return out;
+}
+
+// The inside of a double-quoted script string that a page may carry: no
+// quote or backslash left unpaired, no raw line break of any kind, no
+// control character, and nothing an HTML parser reads as the end of the
+// script or the start of a comment.
+void RequireSafeScriptString(const std::string& content) {
+  Require(content.find("</") == std::string::npos && content.find("<!") == std::string::npos);
+  Require(content.find("\xE2\x80\xA8") == std::string::npos &&
+          content.find("\xE2\x80\xA9") == std::string::npos);
+  for (std::size_t k = 0; k < content.size(); ++k) {
+    const unsigned char c = static_cast<unsigned char>(content[k]);
+    Require(c >= 0x20 && c != 0x7F && c != '"');
+    if (c == '\\') Require(++k < content.size());  // an escape takes the next byte
+  }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  const std::string head = input.ConsumeRandomLengthString(512);
+  const std::string tail = input.ConsumeRandomLengthString(512);
+  std::vector<std::string> names;
+  while (input.remaining_bytes() > 0 && names.size() < 16) {
+    const std::string name = orvale::ToPageText(input.ConsumeRandomLengthString(128));
+    Require(orvale::ToPageText(name) == name);  // page text is valid UTF-8 already
+    RequireSafeScriptString(orvale::ScriptStringContent(name));
+    names.push_back(name);
+  }
+  const std::string list = orvale::PictureListText(names);
+
+  const MemoryTemplate headFile(head), tailFile(tail);
+  const std::filesystem::path pagePath = PageFolder() / "Index.htm";
+  platform::AtomicFile page(pagePath.string(), "Orvale");
+  page.open();
+  orvale::CopyTemplateLines(headFile.path(), page);
+  page.write(list.substr(0, list.empty() ? 0 : list.size() - 1));
+  orvale::CopyTemplateLines(tailFile.path(), page);
+  page.commit();
+
+  Require(ReadFile(pagePath) == ExpectedLines(head) +
+                                    list.substr(0, list.empty() ? 0 : list.size() - 1) +
+                                    ExpectedLines(tail));
+  return 0;
+}
