@@ -265,19 +265,19 @@ void frmMain::shellOpen(const std::string& target) {
   host_.openDocument(target, programFolder_.string());
 }
 
-void frmMain::editTemplate(const std::string& path) {
+void frmMain::editTemplate(const TemplateFile& file) {
   host_.showMessage("Please remember to make a back up copy before changing Java Script.",
                     kProgramName);
-  shellOpen(path);
+  shellOpen(TemplateToEdit(file));
 }
 
-void frmMain::mnuEditFirst_Click() { editTemplate(HeadTemplatePath(programFolder_)); }
+void frmMain::mnuEditFirst_Click() {
+  editTemplate(HeadTemplate(programFolder_, UserTemplateFolder()));
+}
 
-// The template the next build reads, as the box names it now.
+// The template the box names now, which the next build reads.
 void frmMain::mnuEditLast_Click() {
-  editTemplate(std::filesystem::path(TailTemplatePath(programFolder_, lastPartFileName()))
-                   .lexically_normal()
-                   .string());
+  editTemplate(TailTemplate(programFolder_, UserTemplateFolder(), lastPartFileName()));
 }
 
 void frmMain::mnuDemo_Click() { shellOpen((programFolder_ / "OrvaleDemo.avi").string()); }

@@ -21,6 +21,7 @@
 #include "orvale/builder/BuildOptions.h"
 #include "orvale/builder/Module1.h"
 #include "orvale/builder/ScanFolder.h"
+#include "orvale/builder/TemplatePaths.h"
 #include "orvale/window/FolderDropBox.h"
 #include "orvale/window/OpenFileDialog.h"
 #include "orvale/window/OuterWindowSize.h"
@@ -118,8 +119,9 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   void mnuHelpAbout_Click();
   // Hands a file to the desktop, from the program folder.
   void shellOpen(const std::string& target);
-  // The warning about backups, then the template in the desktop's editor.
-  void editTemplate(const std::string& path);
+  // The warning about backups, then the user's copy of the template in the
+  // desktop's editor.
+  void editTemplate(const TemplateFile& file);
   void cmdMore_Click();
   void txtFileName_Change();
   void Form_Resize();

@@ -38,3 +38,94 @@ TEST(HeadTemplatePath, AListingThatFailsHalfWayThrowsNothing) {
   EXPECT_EQ(path, (program.path() / "FirstPart.txt").string())
       << "the missing head template is reported when it is opened";
 }
+
+TEST(UserTemplateFolder, FollowsTheDataHomeElseTheHome) {
+  const struct {
+    const char* rule;
+    const char* dataHome;
+    const char* home;
+    const char* folder;
+  } rows[] = {
+      {"XDG_DATA_HOME set", "/data", "/home/u", "/data/orvale"},
+      {"XDG_DATA_HOME unset", nullptr, "/home/u", "/home/u/.local/share/orvale"},
+      {"an empty XDG_DATA_HOME counts as unset", "", "/home/u", "/home/u/.local/share/orvale"},
+      {"a relative XDG_DATA_HOME is ignored", "data", "/home/u", "/home/u/.local/share/orvale"},
+      {"no home at all: no user copies", nullptr, nullptr, ""},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(orvale::UserTemplateFolder(row.dataHome, row.home).string(), row.folder) << row.rule;
+}
+
+TEST(TemplatePaths, ABuildReadsTheUserCopyWhenThereIsOne) {
+  // tail: nullptr for the head template, else the box's text; copy: the
+  // user's file made before the look, or nullptr. "P/" and "U/" stand for
+  // the program and user folders.
+  const struct {
+    const char* rule;
+    const char* tail;
+    const char* copy;
+    const char* read;
+    bool userFolder = true;
+  } rows[] = {
+      {"head without a copy", nullptr, nullptr, "P/FirstPart.txt"},
+      {"head with a copy", nullptr, "FirstPart.txt", "U/FirstPart.txt"},
+      {"the head's name in any letter case", nullptr, "firstpart.TXT", "U/firstpart.TXT"},
+      {"tail without a copy", "./LastPart.txt", nullptr, "P/LastPart.txt"},
+      {"tail with a copy", "./LastPart.txt", "LastPart.txt", "U/LastPart.txt"},
+      {"tail below the folder", "./Alt/LastPart2.txt", "Alt/LastPart2.txt", "U/Alt/LastPart2.txt"},
+      {"a tail that leads out of the folder has no copy", "./../LastPart.txt", "../LastPart.txt",
+       "P/../LastPart.txt"},
+      {"an absolute tail stands as it is", "/elsewhere/Tail.txt", "elsewhere/Tail.txt",
+       "/elsewhere/Tail.txt"},
+      {"no user folder: the shipped one", "./LastPart.txt", "LastPart.txt", "P/LastPart.txt",
+       false},
+  };
+  for (const auto& row : rows) {
+    TempFolder root;
+    const auto program = root.path() / "P";
+    const auto user = row.userFolder ? root.path() / "U" : std::filesystem::path();
+    std::filesystem::create_directories(program);
+    if (row.copy) root.write(std::string("U/") + row.copy, "mine");
+    const orvale::TemplateFile file = row.tail ? orvale::TailTemplate(program, user, row.tail)
+                                               : orvale::HeadTemplate(program, user);
+    const std::filesystem::path read(row.read);
+    EXPECT_EQ(orvale::TemplateToRead(file),
+              read.is_absolute() ? row.read : (root.path() / read).lexically_normal().string())
+        << row.rule;
+  }
+}
+
+TEST(TemplatePaths, EditingMakesTheUserCopyOnceAndOpensIt) {
+  TempFolder root;
+  const auto program = root.path() / "P";
+  const auto user = root.path() / "U";
+  const std::string shipped = "<html>\r\nconst pictures = [\r\n";
+  root.write("P/FirstPart.txt", shipped);
+  const orvale::TemplateFile head = orvale::HeadTemplate(program, user);
+
+  EXPECT_EQ(orvale::TemplateToEdit(head), (user / "FirstPart.txt").string());
+  EXPECT_EQ(TempFolder::read(user / "FirstPart.txt"), shipped) << "copied byte for byte";
+  TempFolder::write_to(user / "FirstPart.txt", "edited");
+  EXPECT_EQ(orvale::TemplateToEdit(head), (user / "FirstPart.txt").string());
+  EXPECT_EQ(TempFolder::read(user / "FirstPart.txt"), "edited") << "the copy is made only once";
+  EXPECT_EQ(TempFolder::read(program / "FirstPart.txt"), shipped) << "the shipped one stays";
+
+  const struct {
+    const char* rule;
+    orvale::TemplateFile file;
+    std::filesystem::path opened;
+  } rows[] = {
+      {"no shipped file to copy", orvale::TailTemplate(program, user, "./Missing.txt"),
+       program / "Missing.txt"},
+      {"a user folder that cannot be made",
+       orvale::HeadTemplate(program, program / "FirstPart.txt" / "orvale"),
+       program / "FirstPart.txt"},
+      {"an absolute tail is edited where it is",
+       orvale::TailTemplate(program, user, (program / "FirstPart.txt").string()),
+       program / "FirstPart.txt"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(orvale::TemplateToEdit(row.file), row.opened.string()) << row.rule;
+    EXPECT_FALSE(std::filesystem::exists(user / "Missing.txt")) << row.rule;
+  }
+}

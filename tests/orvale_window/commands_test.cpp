@@ -1,4 +1,7 @@
 #include <QMenuBar>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 
 #include "orvale/window/TailTemplateChoice.h"
 #include "platform/RunTimeError.h"
@@ -10,6 +13,31 @@ using Message = platform::RecordingHostServices::Message;
 
 const Message kBackUpWarning{"Please remember to make a back up copy before changing Java Script.",
                              "Orvale"};
+
+// The main window with the user's data folder in a folder of the test's own,
+// where the edit commands make their copies of the templates.
+class CommandsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    if (const char* old = std::getenv("XDG_DATA_HOME")) oldDataHome_ = old;
+    setenv("XDG_DATA_HOME", dataHome.path().c_str(), 1);
+    MainWindowTest::SetUp();
+  }
+  void TearDown() override {
+    if (oldDataHome_)
+      setenv("XDG_DATA_HOME", oldDataHome_->c_str(), 1);
+    else
+      unsetenv("XDG_DATA_HOME");
+  }
+  std::filesystem::path userCopy(const char* name) const {
+    return dataHome.path() / "orvale" / name;
+  }
+
+  TempFolder dataHome;
+
+ private:
+  std::optional<std::string> oldDataHome_;
+};
 
 }  // namespace
 
@@ -32,7 +60,7 @@ TEST(TailTemplateText, FilesInOrBelowTheProgramFolderAreWrittenShort) {
     EXPECT_EQ(orvale::TailTemplateText(row.folder, row.chosen), row.text) << row.rule;
 }
 
-TEST_F(MainWindowTest, BrowseStoresTheChosenTailTemplateWhichEditLastOpens) {
+TEST_F(CommandsTest, BrowseStoresTheChosenTailTemplateWhichEditLastOpens) {
   std::string initialFolder;
   QStringList types;
   std::optional<std::string> answer = (program.path() / "Alt" / "LastPart2.txt").string();
@@ -66,8 +94,9 @@ TEST_F(MainWindowTest, BrowseStoresTheChosenTailTemplateWhichEditLastOpens) {
                                    "includes the path to the file.",
                                    "Orvale"}}));
   ASSERT_EQ(host.opened.size(), 2u);
-  EXPECT_EQ(host.opened[0].program, (program.path() / "LastPart.txt").string()) << "the default";
-  EXPECT_EQ(host.opened[1].program, (program.path() / "Alt" / "LastPart2.txt").string());
+  EXPECT_EQ(host.opened[0].program, userCopy("LastPart.txt").string()) << "the default's copy";
+  EXPECT_EQ(host.opened[1].program, (program.path() / "Alt" / "LastPart2.txt").string())
+      << "nothing shipped to copy: the named file";
 }
 
 TEST_F(MainWindowTest, BrowseFailuresAreReportedAndLeaveTheBox) {
@@ -96,15 +125,15 @@ TEST_F(MainWindowTest, BrowseFailuresAreReportedAndLeaveTheBox) {
   }
 }
 
-TEST_F(MainWindowTest, MenusOpenTheShippedFilesFromTheProgramFolder) {
+TEST_F(CommandsTest, MenusOpenTheShippedFilesAndTheUsersTemplateCopies) {
   const struct {
     QAction* item;
-    const char* file;
+    std::filesystem::path file;
     bool warns;
   } rows[] = {
-      {&form->mnuEditFirst, "FirstPart.txt", true},
-      {&form->mnuDemo, "OrvaleDemo.avi", false},
-      {&form->mnuHelp, "Help.htm", false},
+      {&form->mnuEditFirst, userCopy("FirstPart.txt"), true},
+      {&form->mnuDemo, program.path() / "OrvaleDemo.avi", false},
+      {&form->mnuHelp, program.path() / "Help.htm", false},
   };
   for (const auto& row : rows) {
     host = {};
@@ -114,9 +143,16 @@ TEST_F(MainWindowTest, MenusOpenTheShippedFilesFromTheProgramFolder) {
       EXPECT_EQ(host.messages[0], kBackUpWarning);
     }
     ASSERT_EQ(host.opened.size(), 1u) << row.file;
-    EXPECT_EQ(host.opened[0].program, (program.path() / row.file).string());
+    EXPECT_EQ(host.opened[0].program, row.file.string());
     EXPECT_EQ(host.opened[0].workingFolder, program.path().string()) << row.file;
   }
+
+  // The next build reads the edited copy.
+  TempFolder::write_to(userCopy("FirstPart.txt"), "mine [\r\n");
+  TempFolder photos;
+  photos.write("a.jpg", "x");
+  ASSERT_TRUE(DropOnBox(*Files({photos.path().string()})));
+  EXPECT_TRUE(TempFolder::read(photos.path() / "Index.htm").starts_with("mine [\r\n\r\n\"a.jpg\""));
 }
 
 TEST_F(MainWindowTest, AboutIsOneBoxThatExitClosesWithTheProgram) {
