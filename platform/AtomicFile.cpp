@@ -56,23 +56,38 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::open() {
-  const std::string folder = FolderOf(targetPath_);
-  std::random_device seed;
-  std::mt19937 random(seed());
   // A replacing file stays private until it has the replaced file's bits.
   const mode_t mode = replacing_ ? 0600 : 0666;
-  for (int attempt = 0; attempt < kAttempts && !file_.isOpen(); ++attempt) {
-    std::string candidate = folder + kTemporaryPrefix + RandomLetters(random);
-    const int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (descriptor < 0 && errno != EEXIST) raise(errno);
-    if (descriptor >= 0) {
-      file_ = FileDescriptor(descriptor);
-      temporaryPath_ = std::move(candidate);
-    }
+  const std::string folder = FolderOf(targetPath_);
+  // An unnamed file first: a writer killed before commit() leaves nothing
+  // behind, as the file has no name until it is complete.
+  const int unnamed =
+      ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (unnamed >= 0) {
+    file_ = FileDescriptor(unnamed);
+  } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+    // The file system has no unnamed files: a hidden name it is.
+    temporaryPath_ = CreateNamedTemporary(mode);
+  } else {
+    raise(errno);
   }
-  if (!file_.isOpen()) raise(EEXIST);
   // Best effort: a file system without permission bits still takes the file.
   if (replacing_) (void)::fchmod(file_.get(), replaced_.st_mode & 0777);
+}
+
+std::string AtomicFile::CreateNamedTemporary(mode_t mode) {
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string candidate = FolderOf(targetPath_) + kTemporaryPrefix + RandomLetters(random);
+    const int descriptor = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (descriptor >= 0) {
+      file_ = FileDescriptor(descriptor);
+      return candidate;
+    }
+    if (errno != EEXIST) raise(errno);
+  }
+  raise(EEXIST);
 }
 
 void AtomicFile::write(const void* data, std::size_t size) {
@@ -86,9 +101,48 @@ void AtomicFile::commit() {
     (void)::futimens(file_.get(), times);
   }
   if (::fsync(file_.get()) != 0) raise(errno);
-  if (!file_.close()) raise(errno);
+  if (temporaryPath_.empty()) {
+    // A new file takes its name in one step; one that replaces another gets
+    // a hidden name first, as only a rename replaces a file in one step.
+    if (!replacing_ && LinkUnnamedAs(targetPath_)) {
+      if (!file_.close()) {
+        // The file system may report a lost write only now: no file then.
+        const int error = errno;
+        ::unlink(targetPath_.c_str());
+        raise(error);
+      }
+      return;
+    }
+    NameUnnamedFile();
+  }
+  CloseOrRaise();
   if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) raise(errno);
   temporaryPath_.clear();
+}
+
+bool AtomicFile::LinkUnnamedAs(const std::string& path) {
+  // Through /proc, which needs no privilege, unlike linkat's AT_EMPTY_PATH.
+  const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno != EEXIST) raise(errno);
+  return false;
+}
+
+void AtomicFile::NameUnnamedFile() {
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string candidate = FolderOf(targetPath_) + kTemporaryPrefix + RandomLetters(random);
+    if (LinkUnnamedAs(candidate)) {
+      temporaryPath_ = std::move(candidate);
+      return;
+    }
+  }
+  raise(EEXIST);
+}
+
+void AtomicFile::CloseOrRaise() {
+  if (!file_.close()) raise(errno);
 }
 
 void AtomicFile::raise(int errnoValue) const {

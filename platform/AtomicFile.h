@@ -10,10 +10,14 @@
 
 namespace platform {
 
-// A file written beside its target under a hidden temporary name and renamed
-// over the target only by commit(), in the spirit of Qt's QSaveFile. Until
-// then a file at the target stays as it was, and a file dropped without
-// commit() removes its temporary file. Every writer that replaces a file
+// A file written beside its target and given the target's name only by
+// commit(), in the spirit of Qt's QSaveFile. Until then a file at the target
+// stays as it was, and a file dropped without commit() leaves nothing. The
+// file is unnamed while it is written where the file system allows
+// (O_TMPFILE), so even a writer killed midway leaves no file behind; a new
+// file is then linked in under its name, a replacing one under a hidden
+// temporary name that is at once renamed over the target. Elsewhere it is
+// written under that hidden name from the start. Every writer that replaces a file
 // goes through here, so these promises hold for all of them:
 // - a target the user may not write (no write permission at all, or not
 //   for this user) is refused with 75, never replaced behind its owner's back;
@@ -47,6 +51,11 @@ class AtomicFile {
 
  private:
   [[noreturn]] void raise(int errnoValue) const;
+  std::string CreateNamedTemporary(mode_t mode);
+  // Gives the unnamed file this name; false when the name is taken.
+  bool LinkUnnamedAs(const std::string& path);
+  void NameUnnamedFile();
+  void CloseOrRaise();
 
   std::string targetPath_;
   std::string errorSource_;

@@ -69,6 +69,16 @@ extern "C" int renameat(int fromFolder, const char* from, int toFolder, const ch
                                                                        to);
 }
 
+// An unnamed file takes its name by a link.
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to,
+                      int flags) noexcept {
+  struct stat info {};
+  if (fstatat(fromFolder, from, &info, flags & AT_SYMLINK_FOLLOW ? 0 : AT_SYMLINK_NOFOLLOW) == 0)
+    Record(FileEvent::kRename, info);
+  return Next<int (*)(int, const char*, int, const char*, int)>("linkat")(fromFolder, from,
+                                                                          toFolder, to, flags);
+}
+
 namespace {
 
 constexpr char kSource[] = "Tester";
@@ -152,7 +162,7 @@ TEST(AtomicFile, TheDataReachTheDiskBeforeTheNewName) {
     const auto renamed = std::find_if(events.begin(), events.end(), [](const FileEvent& e) {
       return e.kind == FileEvent::kRename;
     });
-    ASSERT_NE(renamed, events.end()) << "the file is renamed into place";
+    ASSERT_NE(renamed, events.end()) << "the file is linked or renamed into place";
     const bool synced = std::any_of(events.begin(), renamed, [&](const FileEvent& e) {
       return e.kind == FileEvent::kSync && e.device == renamed->device && e.inode == renamed->inode;
     });
