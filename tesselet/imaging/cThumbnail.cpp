@@ -79,7 +79,24 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
 }
 
 void cThumbnail::CreateFromStdPicture(const StdPicture& aStdPicture) const {
-  std::unique_ptr<DibBitmap> canvas = RenderCanvas(aStdPicture);
+  WriteCanvas(RenderCanvas(aStdPicture));
+}
+
+void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
+  WriteCanvas(RenderFile(aFilePath));
+}
+
+std::unique_ptr<DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
+  CheckBox();
+  PictureLoader loader(aFilePath);
+  const ThumbnailLayout layout =
+      ThumbnailLayout::Compute(loader.Width(), loader.Height(), maxWidth_, maxHeight_, false);
+  const StdPicture picture = loader.Load(Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
+                                         Times(layout.Height, kDecodedPixelsPerThumbnailPixel));
+  return RenderCanvas(picture);
+}
+
+void cThumbnail::WriteCanvas(std::unique_ptr<DibBitmap> canvas) const {
   const std::string kind = LastThreeLetters(destFilePath_);
   if (kind == "jpg") {
     DrawingSurface canvasDc;
@@ -94,16 +111,6 @@ void cThumbnail::CreateFromStdPicture(const StdPicture& aStdPicture) const {
     const StdPicture picture = PictureFromBitmap(std::move(canvas), 0);
     PictureSaver::SavePicture(picture, destFilePath_);
   }
-}
-
-void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
-  CheckBox();
-  PictureLoader loader(aFilePath);
-  const ThumbnailLayout layout =
-      ThumbnailLayout::Compute(loader.Width(), loader.Height(), maxWidth_, maxHeight_, false);
-  const StdPicture picture = loader.Load(Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
-                                         Times(layout.Height, kDecodedPixelsPerThumbnailPixel));
-  CreateFromStdPicture(picture);
 }
 
 StdPicture cThumbnail::PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t) {

@@ -35,12 +35,23 @@ class cThumbnail {
   // Renders the picture and writes the thumbnail file.
   void CreateFromStdPicture(const StdPicture& aStdPicture) const;
 
-  // Loads the picture file (JPEG, BMP or GIF) and makes its thumbnail. A
-  // JPEG is decoded only as finely as the thumbnail needs.
+  // Loads the picture file (JPEG, BMP or GIF) and makes its thumbnail:
+  // RenderFile, then WriteCanvas.
   void CreateFromFile(const std::string& aFilePath) const;
 
   // The thumbnail as it is written, before any encoding.
   std::unique_ptr<DibBitmap> RenderCanvas(const StdPicture& aStdPicture) const;
+
+  // The thumbnail of a picture file as it will be written, nothing written
+  // yet. A JPEG is decoded only as finely as the thumbnail needs. Objects of
+  // their own may render on several threads at once when BackColor is a
+  // plain colour: a system colour is looked up in the desktop's palette,
+  // which only the window thread may read.
+  std::unique_ptr<DibBitmap> RenderFile(const std::string& aFilePath) const;
+
+  // Encodes a rendered thumbnail into DestFilePath, in the format its last
+  // three letters choose (or writes nothing).
+  void WriteCanvas(std::unique_ptr<DibBitmap> canvas) const;
 
  private:
   // Wraps a bitmap in a picture object that owns it from then on.
