@@ -2,7 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,9 +18,14 @@
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ImageListing.h"
 #include "tesselet/batch/SizeText.h"
+#include "tesselet/batch/ThumbnailBatch.h"
 #include "tesselet/batch/ThumbnailNaming.h"
+#include "tesselet/batch/WorkerCount.h"
+#include "tesselet/imaging/SystemColour.h"
+#include "tests/support/RecordingHostServices.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Unprivileged.h"
+#include "tests/tesselet_window/TesseletTestSupport.h"
 
 namespace {
 
@@ -166,5 +178,188 @@ TEST(BatchProgress, TheBarRoundsHalvesToEven) {
   for (const auto& row : rows) {
     EXPECT_EQ(tesselet::ProgressBarRight(row.done, row.total, row.width), row.right)
         << row.done << " of " << row.total << " in " << row.width;
+  }
+}
+
+namespace {
+
+using tesselet::ThumbnailSettings;
+using tesselet_test::WritePicture;
+
+// The window as the batch sees it, with settings a test changes after a
+// picture, where the user's edits land.
+class SettingsView : public tesselet::BatchView {
+ public:
+  std::vector<std::string> entries;
+  ThumbnailSettings settings;
+  std::function<void(std::int32_t done, ThumbnailSettings&)> afterPicture;
+
+  std::string thumbnailsFolderText() const override { return settings.thumbnailsFolder; }
+  std::vector<std::string> listEntries() const override { return entries; }
+  ThumbnailSettings currentSettings() const override { return settings; }
+  void showBatchStarted() override {}
+  void showProgress(std::int32_t done, std::int32_t) override {
+    if (done > 0 && afterPicture) afterPicture(done, settings);
+  }
+  void showBatchEnded() override {}
+  bool stopRequested() const override { return false; }
+};
+
+// A folder of five pictures named a to e, each of its own colour and size
+// (another variant, others), with a folder for the thumbnails of each run.
+struct PictureFolder {
+  TempFolder folder;
+  std::vector<std::string> names = {"a.jpg", "b.bmp", "c.jpg", "d.gif", "e.jpg"};
+  explicit PictureFolder(int variant = 0) {
+    const Qt::GlobalColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::white, Qt::yellow};
+    for (int k = 0; k < int(names.size()); ++k) {
+      const int look = (k + variant) % int(names.size());
+      if (names[std::size_t(k)].ends_with(".gif") && variant == 0) {
+        folder.write(names[std::size_t(k)], tesselet_test::kTinyGif);
+      } else {
+        WritePicture(folder, names[std::size_t(k)], 90 + 40 * look, 160 - 20 * look, colours[look]);
+      }
+    }
+  }
+  SettingsView View(const std::string& output) const {
+    SettingsView view;
+    view.entries = names;
+    view.settings.imageFolder = folder.path().string();
+    view.settings.thumbnailsFolder = (folder.path() / output).string();
+    view.settings.maxWidthText = view.settings.maxHeightText = "50";
+    std::filesystem::create_directories(view.settings.thumbnailsFolder);
+    return view;
+  }
+};
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> Files(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const std::string& name : tesselet_test::Names(folder))
+    files[name] = TempFolder::read(folder / name);
+  return files;
+}
+
+}  // namespace
+
+TEST(ThumbnailBatch, AFailureLeavesTheThumbnailsBeforeItWhileLaterPicturesAreDecoding) {
+  PictureFolder pictures;
+  SettingsView view = pictures.View("out");
+  std::mutex mutex;
+  std::condition_variable started;
+  std::set<std::string> decoding;
+  bool laterPicturesDecoding = false;
+  // The second picture fails only once the two after it are being decoded.
+  const tesselet::RenderStep render = [&](const imaging::cThumbnail& thumbnail,
+                                          const std::string& source) {
+    const std::string name = std::filesystem::path(source).filename().string();
+    std::unique_lock lock(mutex);
+    decoding.insert(name);
+    started.notify_all();
+    if (name == "b.bmp") {
+      laterPicturesDecoding = started.wait_for(lock, std::chrono::minutes(1), [&] {
+        return decoding.contains("c.jpg") && decoding.contains("d.gif");
+      });
+      throw platform::RunTimeError(platform::kInvalidPicture, "test", "damaged");
+    }
+    lock.unlock();
+    return thumbnail.RenderFile(source);
+  };
+  platform::RecordingHostServices host;
+
+  const auto outcome = tesselet::ThumbnailBatch(view, host, 3, render).Run();
+
+  EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kFailed);
+  EXPECT_EQ(outcome.failedAt, 2) << "the failure stops the batch at its own picture";
+  ASSERT_TRUE(outcome.error.has_value());
+  EXPECT_EQ(outcome.error->description(), "damaged");
+  EXPECT_TRUE(laterPicturesDecoding) << "the pictures after it were handed on before it failed";
+  EXPECT_EQ(decoding, (std::set<std::string>{"a.jpg", "b.bmp", "c.jpg", "d.gif"}))
+      << "never more pictures in hand than workers: the fifth was not started";
+  EXPECT_EQ(tesselet_test::Names(view.settings.thumbnailsFolder),
+            std::vector<std::string>{"thumba.jpg"})
+      << "exactly the thumbnails before the failure; those decoded after it are not written";
+  EXPECT_EQ(host.eventPasses, 1);
+}
+
+TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers) {
+  PictureFolder pictures;
+  const PictureFolder otherPictures(1);  // the same names, other colours and sizes
+  const struct {
+    const char* rule;
+    std::function<void(ThumbnailSettings&)> change;
+  } rows[] = {
+      {"nothing changes", [](ThumbnailSettings&) {}},
+      {"a smaller box", [](ThumbnailSettings& s) { s.maxWidthText = "20"; }},
+      {"forced onto a system colour",
+       [](ThumbnailSettings& s) {
+         s.forcedDimensions = true;
+         s.backColor = imaging::SystemColour::kSystemFlag | 13;
+       }},
+      {"forced onto a plain colour",
+       [](ThumbnailSettings& s) {
+         s.forcedDimensions = true;
+         s.backColor = 0x0000FF;
+       }},
+      {"bitmaps instead of JPEGs", [](ThumbnailSettings& s) { s.type = ThumbnailType::kBitmap; }},
+      {"another image folder",
+       [&](ThumbnailSettings& s) { s.imageFolder = otherPictures.folder.path().string(); }},
+      {"a width that is not a number", [](ThumbnailSettings& s) { s.maxWidthText = "x"; }},
+  };
+  std::map<std::string, std::string> unchanged;
+  int run = 0;
+  for (const auto& row : rows) {
+    std::map<std::string, std::string> files[2];
+    tesselet::BatchOutcome outcomes[2];
+    for (const int workers : {1, 3}) {
+      SettingsView view = pictures.View("run" + std::to_string(++run));
+      // Made after the first picture: with three workers the second and
+      // third are already decoding with the settings before it.
+      view.afterPicture = [&](std::int32_t done, ThumbnailSettings& settings) {
+        if (done == 1) row.change(settings);
+      };
+      platform::RecordingHostServices host;
+      const int k = workers == 1 ? 0 : 1;
+      outcomes[k] = tesselet::ThumbnailBatch(view, host, workers).Run();
+      files[k] = Files(view.settings.thumbnailsFolder);
+    }
+    EXPECT_EQ(outcomes[1].kind, outcomes[0].kind) << row.rule;
+    EXPECT_EQ(outcomes[1].failedAt, outcomes[0].failedAt) << row.rule;
+    EXPECT_TRUE(files[1] == files[0])
+        << row.rule << ": the same files, byte for byte, as one worker's";
+    if (unchanged.empty()) {
+      unchanged = files[0];
+      EXPECT_EQ(unchanged.size(), pictures.names.size()) << row.rule;
+    } else {
+      EXPECT_TRUE(files[0] != unchanged) << row.rule << ": the change shows";
+      EXPECT_TRUE(files[0].at("thumba.jpg") == unchanged.at("thumba.jpg"))
+          << row.rule << ": from the second picture on";
+    }
+  }
+}
+
+TEST(WorkerCount, TheVariableWhenAWholeNumberInRangeElseOnePerCore) {
+  const struct {
+    const char* text;
+    unsigned cores;
+    int workers;
+  } rows[] = {
+      {nullptr, 8, 8},
+      {"1", 8, 1},
+      {"3", 2, 3},
+      {"64", 2, 64},
+      {"65", 2, 2},
+      {"0", 2, 2},
+      {"-2", 2, 2},
+      {"2x", 2, 2},
+      {" 2", 4, 4},
+      {"", 4, 4},
+      {"99999999999", 4, 4},
+      {nullptr, 0, 1},
+      {nullptr, 500, tesselet::kMaxWorkers},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(tesselet::WorkerCountFrom(row.text, row.cores), row.workers)
+        << (row.text ? row.text : "(not set)") << " with " << row.cores << " cores";
   }
 }
