@@ -1,0 +1,138 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "tests/hostile/HostileCorpus.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The most resident memory the thumbnail maker may reach on any input.
+constexpr long kMaxResidentKilobytes = 512 * 1024;
+// Address space the run is held to: room for the libraries, thread stacks
+// and allocator arenas a Qt program maps, so an allocation past the bound
+// fails instead of succeeding. Under AddressSanitizer, which maps terabytes
+// of shadow memory, no cap is set and no memory figure is asserted.
+constexpr rlim_t kAddressSpaceBytes = rlim_t{768} << 20;
+// A run that has not ended by then is taken for a hang.
+constexpr auto kPatience = std::chrono::seconds(60);
+
+struct Outcome {
+  bool ended = false;  // by itself, before the harness gave up on it
+  int status = -1;     // exit status, when it exited
+  int signal = 0;      // the signal that ended it, when one did
+  long peakKilobytes = 0;
+  std::string errors;
+};
+
+// Runs the real thumbnail maker on the folder as the slide show maker
+// starts it (no display: it runs offscreen, messages to standard error),
+// in a child held to the address space cap, and measures its peak
+// resident memory.
+Outcome RunTesselet(const std::string& folder, const std::filesystem::path& errorsFile) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (!kSanitized) {
+      const rlimit cap{kAddressSpaceBytes, kAddressSpaceBytes};
+      setrlimit(RLIMIT_AS, &cap);
+    }
+    const int errors = open(errorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int nothing = open("/dev/null", O_RDWR);
+    dup2(errors, 2), dup2(nothing, 1), dup2(nothing, 0);
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+    execl(TESSELET_EXECUTABLE, "tesselet", folder.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  Outcome run;
+  int status = 0;
+  rusage usage{};
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  pid_t done = 0;
+  while ((done = wait4(child, &status, WNOHANG, &usage)) == 0 &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  run.ended = done == child;
+  if (!run.ended) {
+    kill(child, SIGKILL);
+    wait4(child, &status, 0, &usage);
+  }
+  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  run.peakKilobytes = usage.ru_maxrss;
+  run.errors = TempFolder::read(errorsFile);
+  return run;
+}
+
+// One picture to a folder, as the batch ends at its first failure. Each
+// either gets its thumbnail or ends the run with a message naming it; none
+// crashes, hangs or takes memory past the bound.
+TEST(HostilePictures, EachGetsAThumbnailOrAClearMessageWithinTheMemoryBound) {
+  long worstKilobytes = 0;
+  std::string worst;
+  for (const hostile::HostilePicture& picture : hostile::HostileCorpus()) {
+    SCOPED_TRACE(picture.name);
+    TempFolder folder;
+    folder.write("pictures/" + picture.name, picture.bytes);
+    std::filesystem::create_directory(folder.path() / "pictures/ThumbNails");
+    const Outcome run =
+        RunTesselet((folder.path() / "pictures").string() + "/", folder.path() / "errors.txt");
+    ASSERT_TRUE(run.ended) << "still running after " << kPatience.count() << " s";
+    EXPECT_EQ(run.signal, 0) << "ended by a signal: " << run.errors;
+    const auto thumbnail = folder.path() / "pictures/ThumbNails" /
+                           ("thumb" + picture.name.substr(0, picture.name.find('.')) + ".jpg");
+    if (run.status == 0) {
+      EXPECT_TRUE(std::filesystem::exists(thumbnail)) << "a completed run wrote its thumbnail";
+    } else {
+      EXPECT_EQ(run.status, 1) << run.errors;
+      EXPECT_NE(run.errors.find(picture.name), std::string::npos)
+          << "the message names the picture: " << run.errors;
+    }
+    if (!kSanitized) {
+      EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
+    }
+    if (run.peakKilobytes > worstKilobytes)
+      worstKilobytes = run.peakKilobytes, worst = picture.name;
+  }
+  RecordProperty("worst_picture", worst);
+  RecordProperty("worst_peak_kilobytes", std::to_string(worstKilobytes));
+  std::cout << "peak resident memory: " << worstKilobytes / 1024 << " MB, for " << worst << "\n";
+}
+
+// A 100-megapixel baseline camera photo still gets its thumbnail, within the
+// same bound.
+TEST(HostilePictures, AHundredMegapixelPhotoGetsItsThumbnailWithinTheBound) {
+  TempFolder folder;
+  folder.write("pictures/camera.jpg", hostile::StreamedJpeg(11648, 8736));
+  std::filesystem::create_directory(folder.path() / "pictures/ThumbNails");
+  const Outcome run =
+      RunTesselet((folder.path() / "pictures").string() + "/", folder.path() / "errors.txt");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "pictures/ThumbNails/thumbcamera.jpg"));
+  if (!kSanitized) {
+    EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
+  }
+  std::cout << "peak resident memory: " << run.peakKilobytes / 1024 << " MB\n";
+}
+
+}  // namespace
