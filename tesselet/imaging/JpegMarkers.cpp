@@ -92,7 +92,7 @@ void JpegMarkers::ReadFrame(std::uint8_t marker, const std::uint8_t* payload, st
     const int v = std::max(1, factors & 0x0F);
     const std::int64_t across = CeilDiv(CeilDiv(width * h, maxH), 8 * h) * h;
     const std::int64_t down = CeilDiv(CeilDiv(height * v, maxV), 8 * v) * v;
-    bytes += across * down * 128;
+    bytes += across * down * kCoefficientBytesPerBlock;
   }
   progressive_ = IsProgressiveFrame(marker);
   frameComponents_ = components;

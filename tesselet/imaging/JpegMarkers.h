@@ -28,6 +28,12 @@ class JpegMarkers {
   // file with all components in one scan, which is decoded a few rows at a
   // time whatever its size.
   std::int64_t BufferedCoefficientBytes() const { return coefficientBytes_; }
+  // Blocks of 8 x 8 samples of every component, as the decoder pads them.
+  // Each is sent with at least one bit (a Huffman code is never shorter),
+  // so a file holds at most 8 blocks a byte.
+  std::int64_t BlockCount() const { return frameCoefficientBytes_ / kCoefficientBytesPerBlock; }
+
+  static constexpr std::int64_t kCoefficientBytesPerBlock = 128;
 
  private:
   void ReadFrame(std::uint8_t marker, const std::uint8_t* payload, std::size_t size);

@@ -2,6 +2,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -37,9 +38,8 @@ tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_
 void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestroy(handle); }
 
 JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t size,
-                                       const std::string& path, std::int64_t maxPixels,
-                                       std::int64_t maxCoefficientBytes)
-    : data_(data), size_(size), path_(path), maxPixels_(maxPixels), handle_(tjInitDecompress()) {
+                                       const std::string& path, const DecodeLimits& limits)
+    : data_(data), size_(size), path_(path), limits_(limits), handle_(tjInitDecompress()) {
   if (!handle_)
     throw platform::RunTimeError::standard(platform::kOutOfMemory, kPictureLoaderSource);
   if (size > std::numeric_limits<unsigned long>::max()) {
@@ -55,18 +55,14 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
   if (width_ < 1 || height_ < 1) {
     throw PictureErrors::InvalidPicture(path_, "the JPEG data ends before the picture starts");
   }
-  // A sequential file is decoded a few rows at a time, so only the reduced
-  // picture counts against the pixel limit (checked in Decode, once the
-  // scale is known). A progressive file keeps every coefficient of the whole
-  // picture until its last scan: that is checked here, before the decoder
-  // allocates anything.
+  // What the decode holds is checked in Decode, once the scale is known
+  // and before anything is allocated.
   const JpegMarkers markers(data_, size_);
-  if (markers.BufferedCoefficientBytes() > maxCoefficientBytes) {
-    throw PictureErrors::InvalidPicture(
-        path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
-                   " pixels stored progressively, more than the " +
-                   std::to_string(maxCoefficientBytes >> 20) + " MB the decoder may hold for it");
-  }
+  // (At least the blocks of one full-size component, should the markers
+  // not be readable where libjpeg reads on past damage.)
+  blocks_ = std::max(markers.BlockCount(),
+                     std::int64_t(width_ + 7) / 8 * (std::int64_t(height_ + 7) / 8));
+  bufferedCoefficientBytes_ = markers.BufferedCoefficientBytes();
   orientation_ = markers.Orientation();
   // Photoshop stores CMYK inverted and says so with its Adobe segment; files
   // without one hold plain ink amounts.
@@ -80,20 +76,37 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   const tjscalingfactor scale = ChooseScale(width_, height_, minWidth, minHeight);
   const std::int32_t scaledWidth = TJSCALED(width_, scale);
   const std::int32_t scaledHeight = TJSCALED(height_, scale);
-  if (std::int64_t{scaledWidth} * scaledHeight > maxPixels_) {
+  if (std::int64_t{scaledWidth} * scaledHeight > limits_.MaxPixels) {
     throw PictureErrors::InvalidPicture(
         path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
                    " pixels; decoded at the size needed, " + std::to_string(scaledWidth) + " x " +
                    std::to_string(scaledHeight) + ", it is more than the " +
-                   std::to_string(maxPixels_ / 1'000'000) +
+                   std::to_string(limits_.MaxPixels / 1'000'000) +
                    " megapixels a picture may have in memory");
+  }
+  // A sequential file is decoded a few rows at a time, so beside the file
+  // only the reduced picture counts (and a CMYK file's copy of it); a
+  // progressive one decoded at 1/8 from its DC scans holds one level a
+  // block; any other progressive file (or one whose first scan leaves
+  // components out) keeps every coefficient until its last scan.
+  const std::int64_t pictureBytes = DibBitmap::StrideFor(scaledWidth) * scaledHeight;
+  const bool cmyk = colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK;
+  const bool fromDcScans = progressive_ && scale.num == 1 && scale.denom == 8;
+  if (fromDcScans) {
+    CheckMemory(pictureBytes + blocks_);
+  } else {
+    CheckMemory(pictureBytes + bufferedCoefficientBytes_ +
+                (cmyk ? std::int64_t{scaledWidth} * scaledHeight * 4 : 0));
   }
   auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
   if (!bitmap) throw PictureErrors::OutOfMemory(path_);
 
-  if (progressive_ && scale.num == 1 && scale.denom == 8) {
-    ProgressiveDcDecoder::Decode(data_, size_, path_, invertedCmyk_, *bitmap);
-  } else if (colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK) {
+  if (fromDcScans) {
+    // Where the DC scans alone do not do, libjpeg keeps every coefficient.
+    ProgressiveDcDecoder::Decode(data_, size_, path_, invertedCmyk_, *bitmap, [&] {
+      CheckMemory(pictureBytes + blocks_ * JpegMarkers::kCoefficientBytesPerBlock);
+    });
+  } else if (cmyk) {
     DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
   } else {
     // Straight into the bitmap: its stride is the decoder's pitch, and the
@@ -104,6 +117,13 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   }
   return StdPicture(std::move(bitmap), width_, height_, DecodeScale{scale.num, scale.denom},
                     orientation_);
+}
+
+// Each block is sent with at least one bit, so a file holds at most 8 of
+// them a byte: a header declaring more promises pixels the file cannot hold.
+void JpegPictureDecoder::CheckMemory(std::int64_t decodeBytes) const {
+  PictureErrors::CheckMemory(path_, width_, height_, std::int64_t(size_), decodeBytes,
+                             blocks_ <= 8 * std::int64_t(size_), limits_);
 }
 
 // TurboJPEG hands CMYK out only as CMYK, so it is decoded to a buffer of

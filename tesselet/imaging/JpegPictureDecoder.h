@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "tesselet/imaging/DecodeLimits.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -17,14 +18,16 @@ namespace imaging {
 // held to a bounded number of scans. A file cut short gives the part that is
 // there. A progressive file decoded at 1/8 is read only as far as its DC
 // scans. One that cannot be started on raises error 481 naming the file, as
-// does one whose decode would hold more than the limits allow: more than
-// maxPixels decoded pixels at the scale chosen, or more than
-// maxCoefficientBytes of coefficients kept for a progressive file.
+// does one whose decode would hold more than the limits allow (decoded
+// pixels at the scale chosen, and every byte held: the file, the picture,
+// the coefficients a progressive file keeps), or whose header declares
+// more blocks than the file can hold and would cost more than a small
+// decode.
 class JpegPictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder.
   JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path,
-                     std::int64_t maxPixels, std::int64_t maxCoefficientBytes);
+                     const DecodeLimits& limits);
   ~JpegPictureDecoder();
   JpegPictureDecoder(const JpegPictureDecoder&) = delete;
   JpegPictureDecoder& operator=(const JpegPictureDecoder&) = delete;
@@ -43,11 +46,12 @@ class JpegPictureDecoder {
   };
   void DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth, std::int32_t scaledHeight);
   void CheckResult(int result);
+  void CheckMemory(std::int64_t decodeBytes) const;
 
   const std::uint8_t* data_;
   std::size_t size_;
   std::string path_;
-  std::int64_t maxPixels_;
+  DecodeLimits limits_;
   std::unique_ptr<void, HandleCloser> handle_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
@@ -55,6 +59,8 @@ class JpegPictureDecoder {
   int orientation_ = 1;
   bool invertedCmyk_ = false;
   bool progressive_ = false;
+  std::int64_t blocks_ = 0;
+  std::int64_t bufferedCoefficientBytes_ = 0;
 };
 
 }  // namespace imaging

@@ -11,6 +11,10 @@ std::string PixelCount(std::int64_t pixels) {
   return std::to_string(pixels) + " pixels";
 }
 
+std::string Megabytes(std::int64_t bytes) {
+  return std::to_string((bytes + (std::int64_t{1} << 20) - 1) >> 20) + " MB";
+}
+
 }  // namespace
 
 platform::RunTimeError PictureErrors::InvalidPicture(const std::string& path,
@@ -32,6 +36,22 @@ void PictureErrors::CheckSize(const std::string& path, std::int64_t width, std::
     throw InvalidPicture(path, "the picture is " + std::to_string(width) + " x " +
                                    std::to_string(height) + " pixels, more than the " +
                                    PixelCount(maxPixels) + " a picture may have");
+  }
+}
+
+void PictureErrors::CheckMemory(const std::string& path, std::int64_t width, std::int64_t height,
+                                std::int64_t fileBytes, std::int64_t decodeBytes,
+                                bool fileHoldsPixels, const DecodeLimits& limits) {
+  const std::int64_t bytes = fileBytes + decodeBytes;
+  const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (!fileHoldsPixels && bytes > limits.SmallBytes) {
+    throw InvalidPicture(path, "the file is " + std::to_string(fileBytes) +
+                                   " bytes, too few for the " + size + " its header declares");
+  }
+  if (bytes > limits.MaxBytes) {
+    throw InvalidPicture(path, "the picture is " + size + "; its decode would take " +
+                                   Megabytes(bytes) + ", more than the " +
+                                   Megabytes(limits.MaxBytes) + " a picture may take");
   }
 }
 

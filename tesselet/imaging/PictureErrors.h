@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/RunTimeError.h"
+#include "tesselet/imaging/DecodeLimits.h"
 
 namespace imaging {
 
@@ -20,6 +21,15 @@ class PictureErrors {
   // a header's size before anything is allocated from it.
   static void CheckSize(const std::string& path, std::int64_t width, std::int64_t height,
                         std::int64_t maxPixels);
+  // Raises error 481 for a decode of a width x height picture from a file of
+  // fileBytes (held throughout) that would hold decodeBytes more at its
+  // peak, when the two together are more
+  // than limits.MaxBytes, or more than limits.SmallBytes while the file is
+  // too short for the pixels its header declares (fileHoldsPixels false).
+  // Called before anything is allocated from the header.
+  static void CheckMemory(const std::string& path, std::int64_t width, std::int64_t height,
+                          std::int64_t fileBytes, std::int64_t decodeBytes, bool fileHoldsPixels,
+                          const DecodeLimits& limits);
 };
 
 }  // namespace imaging

@@ -1,9 +1,10 @@
 #include "tesselet/imaging/PictureLoader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -18,9 +19,34 @@ namespace imaging {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+constexpr DecodeLimits kLimits{PictureLoader::kMaxPixels, PictureLoader::kMaxLoadBytes,
+                               PictureLoader::kSmallLoadBytes};
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+  ~FileDescriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return descriptor_; }
+
+ private:
+  int descriptor_;
 };
+
+platform::RunTimeError ErrorFromErrno(int error, const std::string& path) {
+  return platform::RunTimeError::fromErrno(
+      error, kPictureLoaderSource,
+      platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path);
+}
+
+platform::RunTimeError NotAFile(const std::string& path) {
+  return platform::RunTimeError(platform::kPathFileAccessError, kPictureLoaderSource,
+                                platform::StandardDescription(platform::kPathFileAccessError) +
+                                    ": " + path + " is not a file");
+}
 
 bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
                 std::size_t length) {
@@ -34,12 +60,11 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
   const std::uint8_t* bytes = bytes_.get();
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ =
-        std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kMaxPixels, kMaxCoefficientBytes);
+    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kLimits);
   } else if (StartsWith(bytes, size_, "BM", 2)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "bmp", path_, kMaxPixels);
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "bmp", path_, kLimits);
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes, size_, "gif", path_, kMaxPixels);
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "gif", path_, kLimits);
   } else {
     throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
@@ -69,7 +94,7 @@ StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
     const bool turned = jpeg_->Orientation() >= 5;
     picture = jpeg_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
   } else {
-    picture = other_->Decode();
+    picture = other_->Decode(minWidth, minHeight);
   }
   // The decoders borrow the bytes, so they go first.
   jpeg_.reset();
@@ -85,24 +110,20 @@ StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
                      std::numeric_limits<std::int32_t>::max());
 }
 
+// The file is looked at before it is opened, and opened without waiting,
+// so that a pipe or device named like a picture never blocks the load; the
+// open file is looked at again, in case the name changed in between.
 void PictureLoader::ReadFile() {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path_.c_str(), "rb"));
-  if (!file) {
-    const int error = errno;
-    throw platform::RunTimeError::fromErrno(
-        error, kPictureLoaderSource,
-        platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path_);
-  }
   struct stat status {};
-  if (::fstat(::fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
-    throw platform::RunTimeError(platform::kPathFileAccessError, kPictureLoaderSource,
-                                 platform::StandardDescription(platform::kPathFileAccessError) +
-                                     ": " + path_ + " is not a file");
-  }
+  if (::stat(path_.c_str(), &status) != 0) throw ErrorFromErrno(errno, path_);
+  if (!S_ISREG(status.st_mode)) throw NotAFile(path_);
+  const FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0) throw ErrorFromErrno(errno, path_);
+  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) throw NotAFile(path_);
   if (status.st_size > kMaxFileBytes) {
-    throw PictureErrors::InvalidPicture(path_,
-                                        "the file is " + std::to_string(status.st_size) +
-                                            " bytes, more than the 512 MB a picture file may have");
+    throw PictureErrors::InvalidPicture(
+        path_, "the file is " + std::to_string(status.st_size) + " bytes, more than the " +
+                   std::to_string(kMaxFileBytes >> 20) + " MB a picture file may have");
   }
   const std::size_t size = std::size_t(status.st_size);
   try {
@@ -110,14 +131,18 @@ void PictureLoader::ReadFile() {
   } catch (const std::bad_alloc&) {
     throw PictureErrors::OutOfMemory(path_);
   }
-  size_ = std::fread(bytes_.get(), 1, size, file.get());
-  if (size_ != size) {
-    if (std::ferror(file.get())) {
+  // A file that shrinks while it is read counts as what is there.
+  size_ = 0;
+  while (size_ < size) {
+    const ssize_t got = ::read(file.get(), bytes_.get() + size_, size - size_);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
       throw platform::RunTimeError(
           platform::kDeviceIoError, kPictureLoaderSource,
           platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
     }
-    // The file shrank while we read it: what is there counts.
+    size_ += std::size_t(got);
   }
 }
 

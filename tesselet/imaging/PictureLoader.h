@@ -17,18 +17,25 @@ class QtPictureDecoder;
 // file and its header, so the picture's full size, as shown, is known before
 // any pixel is decoded; Load then decodes it, a JPEG at a reduced scale when
 // only a smaller picture is needed. Anything that is not a loadable picture
-// raises a run-time error whose description names the file.
+// raises a run-time error whose description names the file. Only regular
+// files are read: anything else (a pipe, a device, a socket) is refused
+// without waiting on it. Loads on several threads at once share nothing.
 class PictureLoader {
  public:
   // What a decode may hold, checked before it allocates: the decoded pixels
   // (a JPEG's at the reduced scale it is decoded at, so a 100-megapixel
-  // photo still gives a thumbnail) and the coefficients that a progressive
-  // JPEG keeps for its whole picture until its last scan.
+  // photo still gives a thumbnail) and everything the load holds at its
+  // peak, the file's bytes included: with what the program itself takes,
+  // that keeps the process within 512 MB.
   static constexpr std::int64_t kMaxPixels = 100'000'000;
-  static constexpr std::int64_t kMaxCoefficientBytes = std::int64_t{400} << 20;
-  // Larger files are refused before they are read: more than even a
-  // 100-megapixel BMP (300 MB) needs.
-  static constexpr std::int64_t kMaxFileBytes = std::int64_t{512} << 20;
+  static constexpr std::int64_t kMaxLoadBytes = std::int64_t{384} << 20;
+  // Up to this much a load goes ahead even when its file is too short for
+  // the pixels its header declares; past it such a file is refused, so a
+  // file of a few bytes never costs more.
+  static constexpr std::int64_t kSmallLoadBytes = std::int64_t{16} << 20;
+  // Larger files are refused before they are read: they alone would take
+  // all a load may hold.
+  static constexpr std::int64_t kMaxFileBytes = kMaxLoadBytes;
 
   explicit PictureLoader(const std::string& aFilePath);
   ~PictureLoader();

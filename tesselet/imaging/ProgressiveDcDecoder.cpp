@@ -103,9 +103,11 @@ int ReadDcScans(jpeg_decompress_struct& info) {
 
 // Drives libjpeg from the header to the last row. Returns false when libjpeg
 // fails, with its message in the error manager; nothing here owns anything,
-// so the jump back from a failure skips no destructor.
+// so the jump back from a failure skips no destructor. An exception from
+// beforeHoldingCoefficients leaves through here as through any function.
 bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t size,
-              bool invertedCmyk, DibBitmap& bitmap, bool& flood) {
+              bool invertedCmyk, DibBitmap& bitmap, bool& flood,
+              const std::function<void()>& beforeHoldingCoefficients) {
   jpeg_decompress_struct& info = decompressor.info;
   if (setjmp(decompressor.errors.jump)) return false;
   jpeg_create_decompress(&info);
@@ -123,6 +125,7 @@ bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t 
     DcScanDecoder::Decode(info, bitmap);
     return true;
   }
+  beforeHoldingCoefficients();
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   info.scale_num = 1;
@@ -155,10 +158,12 @@ bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t 
 }  // namespace
 
 void ProgressiveDcDecoder::Decode(const std::uint8_t* data, std::size_t size,
-                                  const std::string& path, bool invertedCmyk, DibBitmap& bitmap) {
+                                  const std::string& path, bool invertedCmyk, DibBitmap& bitmap,
+                                  const std::function<void()>& beforeHoldingCoefficients) {
   Decompressor decompressor;
   bool flood = false;
-  if (DecodeDc(decompressor, data, size, invertedCmyk, bitmap, flood)) return;
+  if (DecodeDc(decompressor, data, size, invertedCmyk, bitmap, flood, beforeHoldingCoefficients))
+    return;
   const std::string why =
       flood ? "Progressive JPEG image has more than " + std::to_string(kMaxScans) + " scans"
             : std::string(decompressor.errors.message);

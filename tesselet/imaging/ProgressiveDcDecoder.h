@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "tesselet/imaging/DibBitmap.h"
@@ -23,11 +24,14 @@ namespace imaging {
 // YCbCr, CMYK and YCCK files are read; a file cut short gives the part that
 // is there, the rest grey. A file that cannot be decoded, or that has more
 // scans than TurboJPEG allows before its DC is complete, raises error 481
-// naming it.
+// naming it. Reading on past the first scan makes libjpeg keep every
+// coefficient of the picture: beforeHoldingCoefficients is called first,
+// and may raise to refuse that.
 class ProgressiveDcDecoder {
  public:
   static void Decode(const std::uint8_t* data, std::size_t size, const std::string& path,
-                     bool invertedCmyk, DibBitmap& bitmap);
+                     bool invertedCmyk, DibBitmap& bitmap,
+                     const std::function<void()>& beforeHoldingCoefficients);
 };
 
 }  // namespace imaging

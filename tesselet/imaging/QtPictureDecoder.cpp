@@ -1,74 +1,86 @@
 #include "tesselet/imaging/QtPictureDecoder.h"
 
 #include <QImage>
-#include <algorithm>
+#include <cstring>
 #include <limits>
 
+#include "tesselet/imaging/BmpHeader.h"
+#include "tesselet/imaging/FramePainter.h"
+#include "tesselet/imaging/GifHeader.h"
 #include "tesselet/imaging/PictureErrors.h"
 
 namespace imaging {
 
 namespace {
 
-// The reader's own limit, in megabytes: enough for the largest picture the
-// pixel limit lets through at 4 bytes a pixel, so the pixel limit decides
-// and not the reader's default.
-int AllocationLimitMegabytes(std::int64_t maxPixels) {
-  const std::int64_t megabytes = (maxPixels * 4 + (1 << 20) - 1) >> 20;
-  return int(std::min<std::int64_t>(megabytes, std::numeric_limits<int>::max()));
+constexpr std::int32_t kLargestFactor = 8;
+
+std::int64_t SidePart(std::int32_t side, std::int32_t factor) {
+  return (side + factor - 1) / factor;
 }
 
 }  // namespace
 
-QtPictureDecoder::QtPictureDecoder(const std::uint8_t* data, std::size_t size, const char* format,
-                                   const std::string& path, std::int64_t maxPixels)
-    : path_(path) {
+QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, const char* format,
+                                   const std::string& path, const DecodeLimits& limits)
+    : path_(path), limits_(limits), fileBytes_(std::int64_t(size)) {
   if (size > std::size_t(std::numeric_limits<int>::max())) {
     throw PictureErrors::InvalidPicture(path_, "the file is too large");
+  }
+  if (std::strcmp(format, "gif") == 0) {
+    layout_ = GifHeader::Read(data, size, path_, limits_.MaxPixels);
+    GifHeader::FitScreenToFirstFrame(data, size);
+  } else {
+    layout_ = BmpHeader::Read(data, size, path_, limits_.MaxPixels);
   }
   bytes_ = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
   buffer_.setBuffer(&bytes_);
   buffer_.open(QIODevice::ReadOnly);
-  QImageReader::setAllocationLimit(AllocationLimitMegabytes(maxPixels));
   reader_.setDevice(&buffer_);
   reader_.setFormat(format);
   reader_.setDecideFormatFromContent(false);
-  const QSize size2 = reader_.size();
-  if (!size2.isValid()) {
-    throw PictureErrors::InvalidPicture(
-        path_, "the header cannot be read: " + reader_.errorString().toStdString());
-  }
-  PictureErrors::CheckSize(path_, size2.width(), size2.height(), maxPixels);
-  width_ = size2.width();
-  height_ = size2.height();
 }
 
-StdPicture QtPictureDecoder::Decode() {
-  QImage image = reader_.read();
-  if (image.isNull()) {
+std::int32_t QtPictureDecoder::ChooseFactor(std::int32_t minWidth, std::int32_t minHeight) const {
+  std::int32_t factor = 1;
+  while (factor < kLargestFactor && SidePart(layout_.Width, factor * 2) >= minWidth &&
+         SidePart(layout_.Height, factor * 2) >= minHeight) {
+    factor *= 2;
+  }
+  return factor;
+}
+
+StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
+  const std::int32_t factor = ChooseFactor(minWidth, minHeight);
+  // The reader's image of the frame, rows padded to 4 bytes, and ours of
+  // the picture at the scale chosen.
+  const std::int64_t frameBytes =
+      (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
+      layout_.FrameHeight;
+  const std::int64_t pictureBytes =
+      DibBitmap::StrideFor(std::int32_t(SidePart(layout_.Width, factor))) *
+      SidePart(layout_.Height, factor);
+  PictureErrors::CheckMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
+                             frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
+  // The reader refuses images above its own limit, which is the same for
+  // every reader in the process and left as it is: say so in our words.
+  const std::int64_t readerLimit = std::int64_t(QImageReader::allocationLimit()) << 20;
+  if (readerLimit > 0 && frameBytes > readerLimit) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the picture is " + std::to_string(layout_.FrameWidth) + " x " +
+                   std::to_string(layout_.FrameHeight) + " pixels, more than the " +
+                   std::to_string(readerLimit >> 20) + " MB the image reader may hold for it");
+  }
+  const QImage frame = reader_.read();
+  if (frame.isNull()) {
     throw PictureErrors::InvalidPicture(
         path_, "the picture cannot be decoded: " + reader_.errorString().toStdString());
   }
-  if (image.width() != width_ || image.height() != height_) {
+  if (frame.width() != layout_.FrameWidth || frame.height() != layout_.FrameHeight) {
     throw PictureErrors::InvalidPicture(path_, "the picture's size differs from its header's");
   }
-  image = image.convertToFormat(QImage::Format_ARGB32);  // 0xAARRGGBB a pixel
-  auto bitmap = DibBitmap::Create(width_, height_);
-  if (!bitmap) throw PictureErrors::OutOfMemory(path_);
-  for (std::int32_t y = 0; y < height_; ++y) {
-    const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-    std::uint8_t* out = bitmap->RowFromTop(y);
-    for (std::int32_t x = 0; x < width_; ++x, out += 3) {
-      const QRgb pixel = in[x];
-      const int alpha = qAlpha(pixel);
-      const int white = 255 * (255 - alpha);
-      // Over white: colour x alpha + 255 x (1 - alpha), rounded.
-      out[0] = std::uint8_t((qBlue(pixel) * alpha + white + 127) / 255);
-      out[1] = std::uint8_t((qGreen(pixel) * alpha + white + 127) / 255);
-      out[2] = std::uint8_t((qRed(pixel) * alpha + white + 127) / 255);
-    }
-  }
-  return StdPicture(std::move(bitmap));
+  auto bitmap = FramePainter::Paint(frame, layout_, factor, path_);
+  return StdPicture(std::move(bitmap), layout_.Width, layout_.Height, DecodeScale{1, factor}, 1);
 }
 
 }  // namespace imaging

@@ -5,35 +5,45 @@
 #include <QImageReader>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
+#include "tesselet/imaging/DecodeLimits.h"
+#include "tesselet/imaging/FrameLayout.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
 
-// Reads a BMP or GIF (its first frame) held in memory through QImageReader,
-// with the reader's allocation limit set and the header's size checked
-// against maxPixels before the pixels are read. Transparent pixels are shown
-// on white.
+// Reads a BMP or GIF (its first frame) held in memory through QImageReader.
+// Our own reading of the header gives the picture's size and where the
+// frame lies (a top-down BMP's size as any other's; a GIF's screen with its
+// first frame placed on it), and the memory the decode will hold is checked
+// against the limits before the reader allocates anything. The picture is
+// made at a reduced scale when a smaller one is asked for. Transparent
+// pixels are shown on white.
 class QtPictureDecoder {
  public:
-  // The bytes are borrowed and must outlive the decoder.
-  QtPictureDecoder(const std::uint8_t* data, std::size_t size, const char* format,
-                   const std::string& path, std::int64_t maxPixels);
+  // The bytes are borrowed and must outlive the decoder; a GIF's header is
+  // rewritten in them so that the reader allocates its first frame only.
+  QtPictureDecoder(std::uint8_t* data, std::size_t size, const char* format,
+                   const std::string& path, const DecodeLimits& limits);
 
-  std::int32_t Width() const { return width_; }
-  std::int32_t Height() const { return height_; }
+  std::int32_t Width() const { return layout_.Width; }
+  std::int32_t Height() const { return layout_.Height; }
 
-  StdPicture Decode();
+  // Decodes at the smallest scale of 1/1, 1/2, 1/4 or 1/8 whose result is
+  // at least minWidth x minHeight pixels; at full size when none smaller is.
+  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight);
 
  private:
+  std::int32_t ChooseFactor(std::int32_t minWidth, std::int32_t minHeight) const;
+
   std::string path_;
+  DecodeLimits limits_;
+  std::int64_t fileBytes_ = 0;
+  FrameLayout layout_;
   QByteArray bytes_;
   QBuffer buffer_;
   QImageReader reader_;
-  std::int32_t width_ = 0;
-  std::int32_t height_ = 0;
 };
 
 }  // namespace imaging

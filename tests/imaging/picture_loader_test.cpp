@@ -6,6 +6,8 @@
 
 #include "platform/RunTimeError.h"
 #include "tesselet/imaging/PictureLoader.h"
+#include "tests/hostile/HostileCorpus.h"
+#include "tests/hostile/PictureWriters.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
@@ -15,6 +17,7 @@ using namespace imaging;
 namespace {
 
 using namespace test_pictures;
+using hostile::WithJpegSize;
 
 // Largest difference of any channel between a loaded picture and the one
 // encoded, which must be of the same size.
@@ -182,15 +185,6 @@ TEST(PictureLoader, BmpAndTheFirstFrameOfAGifLoadExactly) {
             (std::array{0, 255, 0}));
 }
 
-// A JPEG whose frame header (sequential or progressive) claims another size.
-std::string WithJpegSize(std::string jpeg, int width, int height) {
-  std::size_t frame = jpeg.find("\xFF\xC0");
-  if (frame == std::string::npos) frame = jpeg.find("\xFF\xC2");
-  jpeg[frame + 5] = char(height >> 8), jpeg[frame + 6] = char(height & 0xFF);
-  jpeg[frame + 7] = char(width >> 8), jpeg[frame + 8] = char(width & 0xFF);
-  return jpeg;
-}
-
 // A BMP header for a 24-bit picture of the given size, and no pixels.
 std::string BmpHeaderOnly(int width, int height) {
   std::string header(54, '\0');
@@ -230,7 +224,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
   };
   ::mkdir((folder.path() / "folder.jpg").c_str(), 0755);
   const auto sparse = folder.write("sparse.jpg", jpeg);
-  std::filesystem::resize_file(sparse, (std::uintmax_t{512} << 20) + 1);  // takes no disk space
+  std::filesystem::resize_file(sparse, PictureLoader::kMaxFileBytes + 1);  // takes no disk space
   const Case cases[] = {
       {"missing file", folder.path() / "missing.jpg", platform::kFileNotFound,
        "File not found: {}"},
@@ -243,10 +237,10 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"a JPEG the decoder cannot start on", folder.write("start.jpg", jpeg.substr(0, 30)),
        platform::kInvalidPicture,
        "Invalid picture: {} (the JPEG data ends before the picture starts)"},
-      {"a progressive JPEG whose coefficients alone would take 1.2 GB",
+      {"a progressive JPEG declaring 20000 x 20000 pixels in 624 bytes",
        folder.write("huge.jpg", WithJpegSize(progressive, 20000, 20000)), platform::kInvalidPicture,
-       "Invalid picture: {} (the picture is 20000 x 20000 pixels stored progressively, more than "
-       "the 400 MB the decoder may hold for it)"},
+       "Invalid picture: {} (the file is 624 bytes, too few for the 20000 x 20000 pixels its "
+       "header declares)"},
       // Qt itself refuses BMP headers of more than 16384 x 16384 pixels.
       {"a BMP header claiming 12000 x 12000 pixels",
        folder.write("huge.bmp", BmpHeaderOnly(12000, 12000)), platform::kInvalidPicture,
@@ -255,8 +249,8 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"a BMP with no pixels after its header", folder.write("cut.bmp", BmpHeaderOnly(30, 30)),
        platform::kInvalidPicture, ""},
       {"a damaged GIF", folder.write("bad.gif", "GIF89a\x05\x00"), platform::kInvalidPicture, ""},
-      {"a file over 512 MB is not read", sparse, platform::kInvalidPicture,
-       "Invalid picture: {} (the file is 536870913 bytes, more than the 512 MB a picture file may "
+      {"a file over 384 MB is not read", sparse, platform::kInvalidPicture,
+       "Invalid picture: {} (the file is 402653185 bytes, more than the 384 MB a picture file may "
        "have)"},
       {"a flood of scans", folder.write("flood.jpg", ScanFlood()), platform::kInvalidPicture, ""},
   };
@@ -273,11 +267,12 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
 
 // A sequential JPEG is decoded a few rows at a time, so only the reduced
 // picture it is decoded to counts: a 102-megapixel camera photo gives its
-// thumbnail, and only a decode at full size is refused.
+// thumbnail, and only a decode at full size is refused. A progressive one
+// at 1/8 is decoded from its DC scans, a byte a block: only a larger scale
+// keeps every coefficient (128 bytes a block), past the memory bound.
 TEST(PictureLoader, LargePhotosAreBoundedByWhatTheDecodeHolds) {
   TempFolder folder;
-  const auto photo =
-      folder.write("camera.jpg", WithJpegSize(EncodeJpeg(Smooth(32, 32)), 11648, 8736));
+  const auto photo = folder.write("camera.jpg", hostile::StreamedJpeg(11648, 8736));
   PictureLoader loader(photo.string());
   const StdPicture reduced = loader.Load(400, 300);
   EXPECT_EQ(reduced.Bitmap()->Width(), 1456) << "decoded at 1/8";
@@ -288,6 +283,20 @@ TEST(PictureLoader, LargePhotosAreBoundedByWhatTheDecodeHolds) {
                            " (the picture is 11648 x 8736 pixels; decoded at the size needed, "
                            "11648 x 8736, it is more than the 100 megapixels a picture may have "
                            "in memory)");
+
+  // 9000 x 9000, 4:4:4: 486 MB of coefficients, in a file large enough
+  // to hold its blocks.
+  const std::string progressive = hostile::WithComments(
+      WithJpegSize(EncodeJpeg(Smooth(32, 32), 90, TJSAMP_444, TJFLAG_PROGRESSIVE), 9000, 9000),
+      600'000);
+  const auto file = folder.write("progressive.jpg", progressive);
+  EXPECT_EQ(PictureLoader(file.string()).Load(1000, 1000).Bitmap()->Width(), 1125)
+      << "at 1/8 from the DC scans";
+  EXPECT_RUNTIME_ERROR(PictureLoader(file.string()).Load(1200, 1200), platform::kInvalidPicture,
+                       "tesselet.PictureLoader",
+                       "Invalid picture: " + file.string() +
+                           " (the picture is 9000 x 9000 pixels; its decode would take 479 MB, "
+                           "more than the 384 MB a picture may take)");
 }
 
 // Damaged copies of good files: bytes changed, runs of marker bytes put in,
