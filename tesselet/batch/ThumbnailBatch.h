@@ -1,20 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/HostServices.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/BatchView.h"
-#include "tesselet/imaging/DibBitmap.h"
-#include "tesselet/imaging/cThumbnail.h"
+#include "tesselet/batch/DecodeAhead.h"
 
 namespace tesselet {
-
-class WorkerPool;
 
 // How a batch ended. A failure names the picture it stopped at.
 struct BatchOutcome {
@@ -26,45 +23,44 @@ struct BatchOutcome {
   std::optional<platform::RunTimeError> error;
 };
 
-// Decodes and reduces one picture for the batch, on whichever thread the
-// batch chooses: the renderer's own RenderFile unless a test steers it.
-using RenderStep = std::function<std::unique_ptr<imaging::DibBitmap>(
-    const imaging::cThumbnail& thumbnail, const std::string& sourcePath)>;
-
 // The create action: checks the thumbnails folder, then makes one thumbnail
 // per list entry in list order with the settings the window holds at that
 // picture's turn, counting progress and handling window events once after
 // each picture. The first failure ends the batch; thumbnails already
 // written stay.
 //
-// With more than one worker, the pictures after the one in turn are decoded
-// ahead on threads of their own, up to one picture per worker, with the
-// settings of the moment they are handed on. Everything else happens here,
-// in list order: when a picture's turn comes its settings are read again,
-// and a picture decoded with settings that have changed since is decoded
-// again. A picture after a failure or a stop is never written, and no
-// thread outlives Run.
+// With more than one worker the pictures are decoded ahead of their turns
+// on threads of their own (DecodeAhead); writing, counting and events stay
+// on this thread, in list order. At each turn the settings are read again,
+// and pictures decoded with settings that have changed since are decoded
+// again, so an edit during the batch applies from the next picture on, as
+// it would with one worker. Pictures after a failure or a stop are never
+// written, and no thread outlives the batch.
 class ThumbnailBatch {
  public:
   // As many workers as BatchWorkerCount gives.
   ThumbnailBatch(BatchView& view, platform::HostServices& host);
   ThumbnailBatch(BatchView& view, platform::HostServices& host, int workers,
                  RenderStep render = nullptr);
+  ~ThumbnailBatch();
+
+  // Starts decoding the listed pictures with the window's current settings
+  // before Run, while the window settles; nothing shows and nothing is
+  // written. Does nothing with one worker.
+  void BeginDecoding();
 
   BatchOutcome Run();
 
  private:
-  struct PictureJob;
-  struct HandedPicture;
-
-  PictureJob Prepare(const std::string& fileName) const;
-  HandedPicture Hand(WorkerPool& pool, const std::string& fileName) const;
-  void MakeThumbnail(const std::string& fileName, HandedPicture* ahead) const;
+  BatchOutcome MakeThumbnails();
+  void MakeThumbnail(const std::vector<std::string>& entries, std::size_t index);
+  void StartDecoding(const std::vector<std::string>& entries, const DecodeSettings& settings);
 
   BatchView& view_;
   platform::HostServices& host_;
   int workers_;
   RenderStep render_;
+  std::unique_ptr<DecodeAhead> decoding_;
 };
 
 // The message for a batch that failed: the picture, its place in the batch,

@@ -156,6 +156,10 @@ void frmThumbs::setTabOrderOfControls() {
 
 BatchOutcome frmThumbs::ClickTHEButton() {
   ListImages();
+  ThumbnailBatch batch(*this, host_);
+  // The other cores start on the pictures while the pause lets the window
+  // settle; each picture still takes the settings of its own turn.
+  batch.BeginDecoding();
   common::WaitSeconds(host_, kClickWaitSeconds, clock_);
   // Closed during the pause: nothing is left to show the batch in.
   if (stopRequested_) {
@@ -163,7 +167,7 @@ BatchOutcome frmThumbs::ClickTHEButton() {
     lastOutcome_.kind = BatchOutcome::Kind::kStopped;
     return lastOutcome_;
   }
-  cmdCreate_Click();
+  RunBatch(batch);
   return lastOutcome_;
 }
 
@@ -219,8 +223,13 @@ void frmThumbs::cmdBackColor_Click() {
 }
 
 void frmThumbs::cmdCreate_Click() {
+  ThumbnailBatch batch(*this, host_);
+  RunBatch(batch);
+}
+
+void frmThumbs::RunBatch(ThumbnailBatch& batch) {
   batchRunning_ = true;
-  lastOutcome_ = ThumbnailBatch(*this, host_).Run();
+  lastOutcome_ = batch.Run();
   batchRunning_ = false;
 }
 

@@ -107,6 +107,7 @@ class frmThumbs : public QWidget, public BatchView, public common::LoadedForm {
   void cmdBrowseThumb_Click();
   void cmdBackColor_Click();
   void cmdCreate_Click();
+  void RunBatch(ThumbnailBatch& batch);
   void SetAllSelected(bool selected);
 
   platform::HostServices& host_;

@@ -1,0 +1,123 @@
+#include "tesselet/batch/DecodeAhead.h"
+
+#include <algorithm>
+#include <new>
+#include <system_error>
+#include <utility>
+
+#include "tesselet/batch/ThumbnailNaming.h"
+
+namespace tesselet {
+
+namespace {
+
+// Finished thumbnails waiting for their turn may hold this much, and no more
+// than kMaxWaiting of them: plenty for 50 x 50 thumbnails to keep every core
+// busy through the pause before a batch, little for a box of any size.
+constexpr std::int64_t kWaitingBytes = std::int64_t{16} << 20;
+constexpr std::int64_t kMaxWaiting = 64;
+
+std::size_t LookaheadFor(const imaging::cThumbnail& thumbnail, int workers) {
+  const std::int64_t canvasBytes =
+      std::int64_t(std::max(thumbnail.MaxWidth(), 1)) * std::max(thumbnail.MaxHeight(), 1) * 3;
+  return std::size_t(workers) + std::size_t(std::min(kWaitingBytes / canvasBytes, kMaxWaiting));
+}
+
+}  // namespace
+
+bool DecodeSettings::operator==(const DecodeSettings& other) const {
+  const imaging::cThumbnail& a = thumbnail;
+  const imaging::cThumbnail& b = other.thumbnail;
+  return a.MaxWidth() == b.MaxWidth() && a.MaxHeight() == b.MaxHeight() &&
+         a.ForcedDimensions() == b.ForcedDimensions() && a.BackColor() == b.BackColor() &&
+         imageFolder == other.imageFolder;
+}
+
+DecodeAhead::DecodeAhead(int workers, RenderStep render) : render_(std::move(render)) {
+  try {
+    for (int k = 0; k < workers; ++k)
+      threads_.emplace_back([this](std::stop_token stop) { Work(stop); });
+  } catch (const std::system_error&) {
+    // The threads there are do the work, or Take does.
+  } catch (const std::bad_alloc&) {
+  }
+  workers_ = int(threads_.size());
+}
+
+DecodeAhead::~DecodeAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    // Nothing left to start; pictures being decoded find their results
+    // unwanted.
+    entries_.clear();
+    slots_.clear();
+    next_ = taken_ = 0;
+    ++generation_;
+  }
+  for (std::jthread& thread : threads_) thread.request_stop();
+  threads_.clear();  // joins
+}
+
+void DecodeAhead::Start(std::vector<std::string> entries, const DecodeSettings& settings) {
+  std::lock_guard lock(mutex_);
+  entries_ = std::move(entries);
+  slots_.clear();
+  slots_.resize(entries_.size());
+  taken_ = 0;
+  Restart(0, settings);
+}
+
+std::unique_ptr<imaging::DibBitmap> DecodeAhead::Take(std::size_t index,
+                                                      const DecodeSettings& settings) {
+  if (threads_.empty()) {
+    return render_(settings.thumbnail, SourcePath(settings.imageFolder, entries_.at(index)));
+  }
+  std::unique_lock lock(mutex_);
+  if (!(settings == settings_)) Restart(index, settings);
+  taken_ = index;
+  changed_.wait(lock, [&] { return slots_.at(index).done; });
+  Slot slot = std::move(slots_[index]);
+  slots_[index] = {};
+  taken_ = index + 1;
+  lock.unlock();
+  changed_.notify_all();
+  if (slot.error) std::rethrow_exception(slot.error);
+  return std::move(slot.canvas);
+}
+
+void DecodeAhead::Restart(std::size_t from, const DecodeSettings& settings) {
+  ++generation_;
+  settings_ = settings;
+  for (std::size_t k = from; k < slots_.size(); ++k) slots_[k] = {};
+  next_ = from;
+  lookahead_ = LookaheadFor(settings.thumbnail, workers_);
+  changed_.notify_all();
+}
+
+void DecodeAhead::Work(std::stop_token stop) {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    const bool hasWork = changed_.wait(
+        lock, stop, [this] { return next_ < entries_.size() && next_ < taken_ + lookahead_; });
+    if (!hasWork) return;
+    const std::size_t index = next_++;
+    const std::uint64_t generation = generation_;
+    const imaging::cThumbnail thumbnail = settings_.thumbnail;
+    const std::string source = SourcePath(settings_.imageFolder, entries_[index]);
+    lock.unlock();
+    Slot result;
+    try {
+      result.canvas = render_(thumbnail, source);
+    } catch (...) {
+      result.error = std::current_exception();
+    }
+    result.done = true;
+    lock.lock();
+    if (generation == generation_) {
+      slots_[index] = std::move(result);
+      changed_.notify_all();
+    }
+  }
+}
+
+}  // namespace tesselet
