@@ -102,17 +102,19 @@ void DecodeAhead::Work(std::stop_token stop) {
     if (!hasWork) return;
     const std::size_t index = next_++;
     const std::uint64_t generation = generation_;
-    const imaging::cThumbnail thumbnail = settings_.thumbnail;
-    const std::string source = SourcePath(settings_.imageFolder, entries_[index]);
-    lock.unlock();
     Slot result;
+    // Whatever fails, memory for the copies included, is the picture's own
+    // failure, raised in its turn.
     try {
+      const imaging::cThumbnail thumbnail = settings_.thumbnail;
+      const std::string source = SourcePath(settings_.imageFolder, entries_[index]);
+      lock.unlock();
       result.canvas = render_(thumbnail, source);
     } catch (...) {
       result.error = std::current_exception();
     }
     result.done = true;
-    lock.lock();
+    if (!lock.owns_lock()) lock.lock();
     if (generation == generation_) {
       slots_[index] = std::move(result);
       changed_.notify_all();
