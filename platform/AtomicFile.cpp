@@ -1,10 +1,15 @@
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
 #include <random>
+#include <set>
 
 #include "platform/RunTimeError.h"
 
@@ -30,6 +35,51 @@ std::string RandomLetters(std::mt19937& random) {
   std::string letters;
   for (int k = 0; k < kRandomLetters; ++k) letters += kLetters[pick(random)];
   return letters;
+}
+
+bool Before(const timespec& a, const timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Removes the hidden file if a writer that died left it: no writer holds it
+// locked (each holds its own file locked while it lives) and it was last
+// written before this process first wrote a file, so it is not one that a
+// writer on a file system without unnamed files has only just made.
+void RemoveIfStale(const std::string& path, const timespec& start) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat opened {
+  }, named{};
+  if (!file.isOpen() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0 ||
+      ::fstat(file.get(), &opened) != 0 || ::lstat(path.c_str(), &named) != 0)
+    return;
+  if (S_ISREG(opened.st_mode) && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino &&
+      Before(opened.st_mtim, start))
+    ::unlink(path.c_str());
+}
+
+// A writer killed between naming its file and renaming it leaves a hidden
+// temporary behind; the first file this process writes into a folder clears
+// that folder of them.
+void RemoveStaleTemporaries(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> swept;
+  static const timespec start = [] {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+  }();
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!swept.insert(folder).second) return;
+  }
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() == sizeof kTemporaryPrefix - 1 + kRandomLetters &&
+        name.starts_with(kTemporaryPrefix))
+      RemoveIfStale(folder + name, start);
+  }
 }
 
 }  // namespace
@@ -59,6 +109,7 @@ void AtomicFile::open() {
   // A replacing file stays private until it has the replaced file's bits.
   const mode_t mode = replacing_ ? 0600 : 0666;
   const std::string folder = FolderOf(targetPath_);
+  RemoveStaleTemporaries(folder);
   // An unnamed file first: a writer killed before commit() leaves nothing
   // behind, as the file has no name until it is complete.
   const int unnamed =
@@ -71,6 +122,9 @@ void AtomicFile::open() {
   } else {
     raise(errno);
   }
+  // Held while this writer lives, so no other writer takes the file for a
+  // dead one's; best effort, as some file systems have no locks.
+  (void)::flock(file_.get(), LOCK_EX | LOCK_NB);
   // Best effort: a file system without permission bits still takes the file.
   if (replacing_) (void)::fchmod(file_.get(), replaced_.st_mode & 0777);
 }

@@ -17,7 +17,9 @@ namespace platform {
 // (O_TMPFILE), so even a writer killed midway leaves no file behind; a new
 // file is then linked in under its name, a replacing one under a hidden
 // temporary name that is at once renamed over the target. Elsewhere it is
-// written under that hidden name from the start. Every writer that replaces a file
+// written under that hidden name from the start. A hidden temporary that a
+// killed writer left is removed the next time a file is written into its
+// folder. Every writer that replaces a file
 // goes through here, so these promises hold for all of them:
 // - a target the user may not write (no write permission at all, or not
 //   for this user) is refused with 75, never replaced behind its owner's back;

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Unprivileged.h"
@@ -298,4 +300,30 @@ TEST(AtomicFile, AFullDiskKeepsTheOldFile) {
   if (!status) GTEST_SKIP() << "no private mount of a small tmpfs here (needs root and unshare)";
   EXPECT_EQ(*status, 0)
       << "1: no error, 2: not 61 \"Disk full\", 3: old file changed, 4: leftovers";
+}
+
+TEST(AtomicFile, AHiddenTemporaryADeadWriterLeftGoesWithTheNextWriteIntoItsFolder) {
+  const timespec longAgo[2] = {{978307200, 0}, {978307200, 0}};  // 2001
+  const timespec later[2] = {{4102444800, 0}, {4102444800, 0}};  // 2100
+  const struct {
+    const char* rule;
+    const char* name;
+    const timespec* times;
+    bool heldByAWriter;
+    bool removed;
+  } rows[] = {
+      {"left by a dead writer", ".saving-abcd1234", longAgo, false, true},
+      {"a live writer's, locked", ".saving-abcd1234", longAgo, true, false},
+      {"written since this program first wrote", ".saving-abcd1234", later, false, false},
+      {"not a name this writer makes", ".saving-abc", longAgo, false, false},
+  };
+  for (const auto& row : rows) {
+    TempFolder folder;  // each folder is cleared once a program run
+    const auto temporary = folder.write(row.name, "half a thumbnail");
+    ASSERT_EQ(::utimensat(AT_FDCWD, temporary.c_str(), row.times, 0), 0);
+    const platform::FileDescriptor writer(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
+    if (row.heldByAWriter) ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);
+    EXPECT_EQ(Replace(folder.path() / "thumb.jpg", "new"), 0) << row.rule;
+    EXPECT_EQ(std::filesystem::exists(temporary), !row.removed) << row.rule;
+  }
 }
