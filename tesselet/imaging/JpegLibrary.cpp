@@ -18,15 +18,17 @@ struct TurboJpegBufferFree {
 using TurboJpegBuffer = std::unique_ptr<unsigned char, TurboJpegBufferFree>;
 
 // Opens the file and writes the whole block into it.
-std::int32_t WriteFile(platform::AtomicFile& file, const unsigned char* data, unsigned long size) {
+std::int32_t WriteFile(JpegProperties& properties, const unsigned char* data, unsigned long size) {
   try {
-    file.open();
-  } catch (const platform::RunTimeError&) {
+    properties.JPGFile->open();
+  } catch (const platform::RunTimeError& error) {
+    properties.fileError = error.description();
     return JpegLibrary::kInvalidFileName;
   }
   try {
-    file.write(data, size);
-  } catch (const platform::RunTimeError&) {
+    properties.JPGFile->write(data, size);
+  } catch (const platform::RunTimeError& error) {
+    properties.fileError = error.description();
     return JpegLibrary::kFileWriteError;
   }
   return JpegLibrary::kOk;
@@ -68,7 +70,7 @@ std::int32_t JpegLibrary::Write(JpegProperties& properties, std::int32_t mode) {
                                  &encodedSize, TJSAMP_444, properties.jquality, flags);
   const TurboJpegBuffer owned(encoded);
   if (status != 0) return kEncodeFailed;
-  return WriteFile(*properties.JPGFile, encoded, encodedSize);
+  return WriteFile(properties, encoded, encodedSize);
 }
 
 std::int32_t JpegLibrary::Free(JpegProperties& properties) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 class AtomicFile;
@@ -22,6 +23,9 @@ struct JpegProperties {
   std::int32_t JPGHeight = 0;
   std::int32_t jquality = 0;  // 1 (smallest) to 100 (best)
   void* handle = nullptr;     // what the library holds for this record
+  // Why JPGFile could not be made or written, in the file system's words,
+  // so a failed write can say what happened (a full disk, a folder gone).
+  std::string fileError;
 };
 
 // Our JPEG library: three calls with numeric results, 0 for success and a

@@ -73,8 +73,11 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
 
   const std::int32_t writeResult = library.Write(record, JpegLibrary::kWriteWholeImageToFile);
   if (writeResult != JpegLibrary::kOk) {
+    // The file system's own words follow the code, so the message says
+    // whether the disk was full or the folder gone.
+    const std::string cause = record.fileError.empty() ? "" : ": " + record.fileError;
     release.Free();
-    RaiseJpegError("Failed to save to JPG " + std::to_string(writeResult));
+    RaiseJpegError("Failed to save to JPG " + std::to_string(writeResult) + cause);
   }
   file.commit();
   release.Free();

@@ -209,7 +209,7 @@ TEST(JpegWriter, FailuresRaiseError26001WithTheLibraryCode) {
       {"a buffer never made", empty, file, library, "Failed to save to JPG -8"},
       {"a buffer that refused its size", refused, file, library, "Failed to save to JPG -8"},
       {"the file cannot be made", *dib, (folder.path() / "missing/t.jpg").string(), library,
-       "Failed to save to JPG -10"},
+       "Failed to save to JPG -10: Path not found"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.rule);
