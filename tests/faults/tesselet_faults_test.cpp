@@ -137,7 +137,7 @@ std::optional<int> RunOnSmallMedium(const Photos& photos, const std::string& mou
   const std::string script =
       "mount -t tmpfs -o \"$1\" tmpfs \"$3\" || exit 125\n"
       "cp -a \"$4\"/. \"$3\"/ || exit 125\n"
-      "if [ \"$2\" = ro ]; then mount -o remount,ro \"$3\" || exit 125; fi\n"
+      "if [ \"$2\" = ro ]; then mount -o remount,bind,ro \"$3\" || exit 125; fi\n"
       "\"$6\" \"$7\"; status=$?\n"
       "cp -a \"$3\"/. \"$5\"/\n"
       "exit $status\n";
