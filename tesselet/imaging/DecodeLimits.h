@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace imaging {
 
@@ -9,13 +10,16 @@ namespace imaging {
 struct DecodeLimits {
   // Decoded pixels held at once.
   std::int64_t MaxPixels = 0;
-  // Bytes held at the load's peak, the file's own bytes included.
+  // Bytes a decode holds at its peak beside the file's own.
   std::int64_t MaxBytes = 0;
-  // A load this small goes ahead even when its file is too short for the
+  // A decode this small goes ahead even when its file is too short for the
   // pixels its header declares (it is decoded as far as the data goes);
   // above it, such a header is refused, so a file of a few bytes never
   // costs more than this.
   std::int64_t SmallBytes = 0;
+  // Called with the bytes a decode will hold once they pass the checks,
+  // before they are allocated; may wait while other loads hold memory.
+  std::function<void(std::int64_t)> Reserve;
 };
 
 }  // namespace imaging

@@ -93,9 +93,9 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   const bool cmyk = colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK;
   const bool fromDcScans = progressive_ && scale.num == 1 && scale.denom == 8;
   if (fromDcScans) {
-    CheckMemory(pictureBytes + blocks_);
+    ClaimMemory(pictureBytes + blocks_);
   } else {
-    CheckMemory(pictureBytes + bufferedCoefficientBytes_ +
+    ClaimMemory(pictureBytes + bufferedCoefficientBytes_ +
                 (cmyk ? std::int64_t{scaledWidth} * scaledHeight * 4 : 0));
   }
   auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
@@ -104,7 +104,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   if (fromDcScans) {
     // Where the DC scans alone do not do, libjpeg keeps every coefficient.
     ProgressiveDcDecoder::Decode(data_, size_, path_, invertedCmyk_, *bitmap, [&] {
-      CheckMemory(pictureBytes + blocks_ * JpegMarkers::kCoefficientBytesPerBlock);
+      ClaimMemory(pictureBytes + blocks_ * JpegMarkers::kCoefficientBytesPerBlock);
     });
   } else if (cmyk) {
     DecodeCmyk(*bitmap, scaledWidth, scaledHeight);
@@ -121,8 +121,8 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
 
 // Each block is sent with at least one bit, so a file holds at most 8 of
 // them a byte: a header declaring more promises pixels the file cannot hold.
-void JpegPictureDecoder::CheckMemory(std::int64_t decodeBytes) const {
-  PictureErrors::CheckMemory(path_, width_, height_, std::int64_t(size_), decodeBytes,
+void JpegPictureDecoder::ClaimMemory(std::int64_t decodeBytes) const {
+  PictureErrors::ClaimMemory(path_, width_, height_, std::int64_t(size_), decodeBytes,
                              blocks_ <= 8 * std::int64_t(size_), limits_);
 }
 

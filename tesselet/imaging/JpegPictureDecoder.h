@@ -46,7 +46,7 @@ class JpegPictureDecoder {
   };
   void DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth, std::int32_t scaledHeight);
   void CheckResult(int result);
-  void CheckMemory(std::int64_t decodeBytes) const;
+  void ClaimMemory(std::int64_t decodeBytes) const;
 
   const std::uint8_t* data_;
   std::size_t size_;

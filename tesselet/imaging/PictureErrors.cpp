@@ -39,20 +39,20 @@ void PictureErrors::CheckSize(const std::string& path, std::int64_t width, std::
   }
 }
 
-void PictureErrors::CheckMemory(const std::string& path, std::int64_t width, std::int64_t height,
+void PictureErrors::ClaimMemory(const std::string& path, std::int64_t width, std::int64_t height,
                                 std::int64_t fileBytes, std::int64_t decodeBytes,
                                 bool fileHoldsPixels, const DecodeLimits& limits) {
-  const std::int64_t bytes = fileBytes + decodeBytes;
   const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
-  if (!fileHoldsPixels && bytes > limits.SmallBytes) {
+  if (!fileHoldsPixels && decodeBytes > limits.SmallBytes) {
     throw InvalidPicture(path, "the file is " + std::to_string(fileBytes) +
                                    " bytes, too few for the " + size + " its header declares");
   }
-  if (bytes > limits.MaxBytes) {
+  if (decodeBytes > limits.MaxBytes) {
     throw InvalidPicture(path, "the picture is " + size + "; its decode would take " +
-                                   Megabytes(bytes) + ", more than the " +
+                                   Megabytes(decodeBytes) + ", more than the " +
                                    Megabytes(limits.MaxBytes) + " a picture may take");
   }
+  if (limits.Reserve) limits.Reserve(decodeBytes);
 }
 
 }  // namespace imaging

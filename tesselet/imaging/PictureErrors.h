@@ -22,12 +22,12 @@ class PictureErrors {
   static void CheckSize(const std::string& path, std::int64_t width, std::int64_t height,
                         std::int64_t maxPixels);
   // Raises error 481 for a decode of a width x height picture from a file of
-  // fileBytes (held throughout) that would hold decodeBytes more at its
-  // peak, when the two together are more
-  // than limits.MaxBytes, or more than limits.SmallBytes while the file is
-  // too short for the pixels its header declares (fileHoldsPixels false).
-  // Called before anything is allocated from the header.
-  static void CheckMemory(const std::string& path, std::int64_t width, std::int64_t height,
+  // fileBytes that would hold decodeBytes beside it at its peak, when that is
+  // more than limits.MaxBytes, or more than limits.SmallBytes while the file
+  // is too short for the pixels its header declares (fileHoldsPixels
+  // false); otherwise reserves them through limits.Reserve. Called before
+  // anything is allocated from the header.
+  static void ClaimMemory(const std::string& path, std::int64_t width, std::int64_t height,
                           std::int64_t fileBytes, std::int64_t decodeBytes, bool fileHoldsPixels,
                           const DecodeLimits& limits);
 };

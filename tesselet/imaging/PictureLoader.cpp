@@ -19,8 +19,17 @@ namespace imaging {
 
 namespace {
 
-constexpr DecodeLimits kLimits{PictureLoader::kMaxPixels, PictureLoader::kMaxLoadBytes,
-                               PictureLoader::kSmallLoadBytes};
+// Shared by every load in the process. A load takes its file share first
+// and its decode share second, never the other way round.
+MemoryPool& FilePool() {
+  static MemoryPool pool(PictureLoader::kMaxFileBytes);
+  return pool;
+}
+
+MemoryPool& DecodePool() {
+  static MemoryPool pool(PictureLoader::kMaxDecodeBytes);
+  return pool;
+}
 
 class FileDescriptor {
  public:
@@ -59,12 +68,19 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   ReadFile();
   if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
   const std::uint8_t* bytes = bytes_.get();
+  // A decode that must hold more than it first reserved (a progressive
+  // JPEG read past its DC scans) gives back its share before it waits.
+  DecodeLimits limits{kMaxPixels, kMaxDecodeBytes, kSmallDecodeBytes,
+                      [this](std::int64_t decodeBytes) {
+                        decodeShare_ = MemoryPool::Share();
+                        decodeShare_ = DecodePool().Take(decodeBytes);
+                      }};
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, kLimits);
+    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits);
   } else if (StartsWith(bytes, size_, "BM", 2)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "bmp", path_, kLimits);
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "bmp", path_, limits);
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "gif", path_, kLimits);
+    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "gif", path_, limits);
   } else {
     throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
@@ -100,6 +116,7 @@ StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   jpeg_.reset();
   other_.reset();
   bytes_.reset();
+  fileShare_ = MemoryPool::Share();
   size_ = 0;
   return picture;
 }
@@ -126,6 +143,7 @@ void PictureLoader::ReadFile() {
                    std::to_string(kMaxFileBytes >> 20) + " MB a picture file may have");
   }
   const std::size_t size = std::size_t(status.st_size);
+  fileShare_ = FilePool().Take(status.st_size);
   try {
     bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
   } catch (const std::bad_alloc&) {

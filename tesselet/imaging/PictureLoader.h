@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "tesselet/imaging/MemoryPool.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -22,20 +23,22 @@ class QtPictureDecoder;
 // without waiting on it. Loads on several threads at once share nothing.
 class PictureLoader {
  public:
-  // What a decode may hold, checked before it allocates: the decoded pixels
+  // What a load may hold, checked before it allocates: the decoded pixels
   // (a JPEG's at the reduced scale it is decoded at, so a 100-megapixel
-  // photo still gives a thumbnail) and everything the load holds at its
-  // peak, the file's bytes included: with what the program itself takes,
-  // that keeps the process within 512 MB.
+  // photo still gives a thumbnail), the file's bytes (larger files are
+  // refused before they are read) and what the decode holds beside them at
+  // its peak: with what the program itself takes,
+  // that keeps the process within 512 MB. The same two amounts bound all
+  // the loads running at once: each takes its share of them before it
+  // allocates, waiting while the others hold too much, and gives it back
+  // when the loader ends.
   static constexpr std::int64_t kMaxPixels = 100'000'000;
-  static constexpr std::int64_t kMaxLoadBytes = std::int64_t{384} << 20;
-  // Up to this much a load goes ahead even when its file is too short for
+  static constexpr std::int64_t kMaxFileBytes = std::int64_t{96} << 20;
+  static constexpr std::int64_t kMaxDecodeBytes = std::int64_t{320} << 20;
+  // Up to this much a decode goes ahead even when its file is too short for
   // the pixels its header declares; past it such a file is refused, so a
   // file of a few bytes never costs more.
-  static constexpr std::int64_t kSmallLoadBytes = std::int64_t{16} << 20;
-  // Larger files are refused before they are read: they alone would take
-  // all a load may hold.
-  static constexpr std::int64_t kMaxFileBytes = kMaxLoadBytes;
+  static constexpr std::int64_t kSmallDecodeBytes = std::int64_t{16} << 20;
 
   explicit PictureLoader(const std::string& aFilePath);
   ~PictureLoader();
@@ -58,6 +61,9 @@ class PictureLoader {
   void ReadFile();
 
   std::string path_;
+  // Given back last, once what they stand for is released.
+  MemoryPool::Share fileShare_;
+  MemoryPool::Share decodeShare_;
   // Not zero-filled: every byte is read from the file before it is used.
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::size_t size_ = 0;

@@ -60,7 +60,7 @@ StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeigh
   const std::int64_t pictureBytes =
       DibBitmap::StrideFor(std::int32_t(SidePart(layout_.Width, factor))) *
       SidePart(layout_.Height, factor);
-  PictureErrors::CheckMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
+  PictureErrors::ClaimMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
                              frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
   // The reader refuses images above its own limit, which is the same for
   // every reader in the process and left as it is: say so in our words.

@@ -249,8 +249,8 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"a BMP with no pixels after its header", folder.write("cut.bmp", BmpHeaderOnly(30, 30)),
        platform::kInvalidPicture, ""},
       {"a damaged GIF", folder.write("bad.gif", "GIF89a\x05\x00"), platform::kInvalidPicture, ""},
-      {"a file over 384 MB is not read", sparse, platform::kInvalidPicture,
-       "Invalid picture: {} (the file is 402653185 bytes, more than the 384 MB a picture file may "
+      {"a file over 96 MB is not read", sparse, platform::kInvalidPicture,
+       "Invalid picture: {} (the file is 100663297 bytes, more than the 96 MB a picture file may "
        "have)"},
       {"a flood of scans", folder.write("flood.jpg", ScanFlood()), platform::kInvalidPicture, ""},
   };
@@ -295,8 +295,8 @@ TEST(PictureLoader, LargePhotosAreBoundedByWhatTheDecodeHolds) {
   EXPECT_RUNTIME_ERROR(PictureLoader(file.string()).Load(1200, 1200), platform::kInvalidPicture,
                        "tesselet.PictureLoader",
                        "Invalid picture: " + file.string() +
-                           " (the picture is 9000 x 9000 pixels; its decode would take 479 MB, "
-                           "more than the 384 MB a picture may take)");
+                           " (the picture is 9000 x 9000 pixels; its decode would take 478 MB, "
+                           "more than the 320 MB a picture may take)");
 }
 
 // Damaged copies of good files: bytes changed, runs of marker bytes put in,
