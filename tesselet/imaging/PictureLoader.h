@@ -31,7 +31,8 @@ class PictureLoader {
   // that keeps the process within 512 MB. The same two amounts bound all
   // the loads running at once: each takes its share of them before it
   // allocates, waiting while the others hold too much, and gives it back
-  // when the loader ends.
+  // when the loader ends (so a thread that keeps one loader while it makes
+  // another may wait for itself, when both files are large).
   static constexpr std::int64_t kMaxPixels = 100'000'000;
   static constexpr std::int64_t kMaxFileBytes = std::int64_t{96} << 20;
   static constexpr std::int64_t kMaxDecodeBytes = std::int64_t{320} << 20;
