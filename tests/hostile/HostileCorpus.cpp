@@ -241,6 +241,22 @@ std::string StreamedJpeg(int width, int height) {
   return bytes;
 }
 
+std::string CoefficientHeavyJpeg() {
+  std::string cmyk;
+  for (int i = 0; i < 32 * 32; ++i) cmyk += {char(i), char(i / 4), char(200), char(40)};
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  const int result = tjCompress2(handle, reinterpret_cast<const unsigned char*>(cmyk.data()), 32, 0,
+                                 32, TJPF_CMYK, &out, &size, TJSAMP_444, 90, TJFLAG_PROGRESSIVE);
+  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : "";
+  tjFree(out);
+  tjDestroy(handle);
+  if (bytes.empty()) throw std::runtime_error("the encoder made no CMYK JPEG");
+  // 4 x 750 x 750 blocks: at least 4 x 750 x 750 / 8 bytes to hold them.
+  return WithComments(WithJpegSize(bytes, 6000, 6000), 300'000);
+}
+
 HostilePicture HostilePictureNamed(const std::string& name) {
   for (HostilePicture& picture : HostileCorpus()) {
     if (picture.name == name) return picture;

@@ -20,6 +20,10 @@ std::vector<HostilePicture> HostileCorpus();
 // a time so that making it holds no more than a row.
 std::string StreamedJpeg(int width, int height);
 
+// A CMYK progressive JPEG of a few hundred kilobytes declaring 6000 x 6000
+// pixels: any decode of it, even at 1/8, keeps 288 MB of coefficients.
+std::string CoefficientHeavyJpeg();
+
 // The one of that name; throws std::out_of_range when there is none.
 HostilePicture HostilePictureNamed(const std::string& name);
 

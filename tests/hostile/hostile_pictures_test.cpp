@@ -47,8 +47,10 @@ struct Outcome {
 // Runs the real thumbnail maker on the folder as the slide show maker
 // starts it (no display: it runs offscreen, messages to standard error),
 // in a child held to the address space cap, and measures its peak
-// resident memory.
-Outcome RunTesselet(const std::string& folder, const std::filesystem::path& errorsFile) {
+// resident memory. Workers, when given, is how many pictures it decodes at
+// once.
+Outcome RunTesselet(const std::string& folder, const std::filesystem::path& errorsFile,
+                    const char* workers = nullptr) {
   const pid_t child = fork();
   if (child == 0) {
     if (!kSanitized) {
@@ -59,6 +61,7 @@ Outcome RunTesselet(const std::string& folder, const std::filesystem::path& erro
     const int nothing = open("/dev/null", O_RDWR);
     dup2(errors, 2), dup2(nothing, 1), dup2(nothing, 0);
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+    if (workers) setenv("TESSELET_WORKERS", workers, 1);
     execl(TESSELET_EXECUTABLE, "tesselet", folder.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -129,6 +132,25 @@ TEST(HostilePictures, AHundredMegapixelPhotoGetsItsThumbnailWithinTheBound) {
   ASSERT_TRUE(run.ended);
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "pictures/ThumbNails/thumbcamera.jpg"));
+  if (!kSanitized) {
+    EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
+  }
+  std::cout << "peak resident memory: " << run.peakKilobytes / 1024 << " MB\n";
+}
+
+// Pictures decoded at once share the bound: four whose decodes keep 288 MB
+// of coefficients each, on four workers, take their turns for the memory.
+TEST(HostilePictures, DecodesRunningAtOnceShareTheBound) {
+  TempFolder folder;
+  const std::string heavy = hostile::CoefficientHeavyJpeg();
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) {
+    folder.write(std::string("pictures/") + name, heavy);
+  }
+  std::filesystem::create_directory(folder.path() / "pictures/ThumbNails");
+  const Outcome run =
+      RunTesselet((folder.path() / "pictures").string() + "/", folder.path() / "errors.txt", "4");
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(run.status, 0) << run.errors;
   if (!kSanitized) {
     EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
   }
