@@ -14,6 +14,7 @@
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/SizeText.h"
 #include "tesselet/batch/ThumbnailNaming.h"
+#include "tesselet/window/QtText.h"
 #include "tesselet/window/ThumbnailMakerStartUp.h"
 
 namespace {
@@ -32,6 +33,9 @@ void CheckArgument(const std::vector<std::string>& words) {
   std::string joined;
   for (std::size_t k = 0; k < words.size(); ++k) joined += (k ? " " : "") + words[k];
   Require(argument == joined);  // joined by single blanks, quotes and all kept
+  // The folder reaches the batch through the window's text boxes, whatever
+  // bytes its name holds.
+  Require(tesselet::ToBytes(tesselet::ToQString(argument)) == argument);
 }
 
 void CheckFolderText(const std::string& text) {
