@@ -10,21 +10,10 @@
 #include <thread>
 
 #include "tests/hostile/HostileCorpus.h"
+#include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // The most resident memory the thumbnail maker may reach on any input.
 constexpr long kMaxResidentKilobytes = 512 * 1024;
@@ -53,7 +42,7 @@ Outcome RunTesselet(const std::string& folder, const std::filesystem::path& erro
                     const char* workers = nullptr) {
   const pid_t child = fork();
   if (child == 0) {
-    if (!kSanitized) {
+    if (!kAddressSanitizer) {
       const rlimit cap{kAddressSpaceBytes, kAddressSpaceBytes};
       setrlimit(RLIMIT_AS, &cap);
     }
@@ -110,7 +99,7 @@ TEST(HostilePictures, EachGetsAThumbnailOrAClearMessageWithinTheMemoryBound) {
       EXPECT_NE(run.errors.find(picture.name), std::string::npos)
           << "the message names the picture: " << run.errors;
     }
-    if (!kSanitized) {
+    if (!kAddressSanitizer) {
       EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
     }
     if (run.peakKilobytes > worstKilobytes)
@@ -132,7 +121,7 @@ TEST(HostilePictures, AHundredMegapixelPhotoGetsItsThumbnailWithinTheBound) {
   ASSERT_TRUE(run.ended);
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "pictures/ThumbNails/thumbcamera.jpg"));
-  if (!kSanitized) {
+  if (!kAddressSanitizer) {
     EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
   }
   std::cout << "peak resident memory: " << run.peakKilobytes / 1024 << " MB\n";
@@ -151,7 +140,7 @@ TEST(HostilePictures, DecodesRunningAtOnceShareTheBound) {
       RunTesselet((folder.path() / "pictures").string() + "/", folder.path() / "errors.txt", "4");
   ASSERT_TRUE(run.ended);
   EXPECT_EQ(run.status, 0) << run.errors;
-  if (!kSanitized) {
+  if (!kAddressSanitizer) {
     EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
   }
   std::cout << "peak resident memory: " << run.peakKilobytes / 1024 << " MB\n";

@@ -16,6 +16,7 @@
 #include "tesselet/imaging/cDIBSection.h"
 #include "tesselet/imaging/mIntelJPEGLibrary.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/AddressSanitizer.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
 
@@ -155,9 +156,9 @@ TEST(JpegWriter, HandsTheBufferToTheLibraryInPlace) {
 // Run in a child whose address space cannot grow by as much as the picture:
 // the write succeeds only if the encoder reads the buffer where it lies.
 TEST(JpegWriter, CopiesNoPixels) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "AddressSanitizer reserves address space; the limit cannot be measured";
-#endif
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "AddressSanitizer reserves address space; the limit cannot be measured";
+  }
   TempFolder folder;
   const auto file = folder.path() / "big.jpg";
   const pid_t child = fork();

@@ -19,23 +19,12 @@
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
 #include "tests/imaging/TestPictures.h"
+#include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
 
 using namespace imaging;
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 std::filesystem::path Write(const TempFolder& folder, const std::string& name) {
   return folder.write(name, hostile::HostilePictureNamed(name).bytes);
@@ -208,7 +197,7 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
       const auto end = expected.find(" bytes", at);
       expected.replace(at + 12, end - at - 12, std::to_string(std::filesystem::file_size(file)));
     }
-    EXPECT_EQ(LoadInChild(file, kSanitized ? 0 : rlim_t{64} << 20), expected);
+    EXPECT_EQ(LoadInChild(file, kAddressSanitizer ? 0 : rlim_t{64} << 20), expected);
   }
 }
 
@@ -217,7 +206,8 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
 // the reduced picture, loads: never a crash. A plain 8-bit BMP of 9
 // megapixels, with the address space held to ever less room.
 TEST(PictureLoaderHostile, MemoryRunningShortIsAnErrorNeverACrash) {
-  if (kSanitized) GTEST_SKIP() << "the address space cannot be capped under AddressSanitizer";
+  if (kAddressSanitizer)
+    GTEST_SKIP() << "the address space cannot be capped under AddressSanitizer";
   TempFolder folder;
   hostile::Bmp bmp;
   bmp.width = 3000, bmp.height = 3000, bmp.bitCount = 8, bmp.paletteEntries = 256;
