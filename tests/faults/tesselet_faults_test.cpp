@@ -1,7 +1,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,9 +10,8 @@
 
 #include "platform/FileDescriptor.h"
 #include "tesselet/batch/ImageListing.h"
+#include "tests/support/UnattendedRun.h"
 #include "tests/tesselet_window/TesseletTestSupport.h"
-
-extern char** environ;
 
 namespace {
 
@@ -57,36 +55,14 @@ struct Photos {
   std::string argument() const { return folder.withSlash(); }
 };
 
-// Runs a program with standard error into a file and no display at all, as
-// the slide show maker's unattended runs do.
 pid_t Spawn(const std::vector<std::string>& arguments, const fs::path& errors) {
-  std::vector<char*> argv;
-  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> environment;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string text = *entry;
-    if (!text.starts_with("DISPLAY=") && !text.starts_with("WAYLAND_DISPLAY=") &&
-        !text.starts_with("QT_QPA_PLATFORM="))
-      environment.push_back(*entry);
-  }
-  environment.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t child = -1;
-  const int result =
-      posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environment.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return result == 0 ? child : -1;
+  return unattended_run::Start(arguments, errors);
 }
 
 // The exit status, or -1 when the program was ended by a signal.
 int Wait(pid_t child) {
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  const unattended_run::Outcome run = unattended_run::Finish(child);
+  return run.signal == 0 ? run.status : -1;
 }
 
 // Waits until the first thumbnail takes its own name in the folder (not a
@@ -147,7 +123,8 @@ std::optional<int> RunOnSmallMedium(const Photos& photos, const std::string& mou
              TESSELET_EXECUTABLE, photos.argument()},
             errors);
   const int status = child < 0 ? kNoPrivateMount : Wait(child);
-  if (status == kNoPrivateMount) return std::nullopt;
+  // 127: no unshare program to start.
+  if (status == kNoPrivateMount || status == 127) return std::nullopt;
   return status;
 }
 

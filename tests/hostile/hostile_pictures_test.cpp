@@ -1,19 +1,15 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <thread>
 #include <vector>
 
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UnattendedRun.h"
 
 namespace {
 
@@ -27,59 +23,23 @@ constexpr rlim_t kAddressSpaceBytes = rlim_t{768} << 20;
 // A run that has not ended by then is taken for a hang.
 constexpr auto kPatience = std::chrono::seconds(60);
 
-struct Outcome {
-  bool ended = false;  // by itself, before the harness gave up on it
-  int status = -1;     // exit status, when it exited
-  int signal = 0;      // the signal that ended it, when one did
-  long peakKilobytes = 0;
+struct Outcome : unattended_run::Outcome {
   std::string errors;
 };
 
 // Starts the real thumbnail maker on the folder as the slide show maker
-// starts it (no display: it runs offscreen, messages to standard error), in
-// a child held to the address space cap. Workers, when given, is how many
-// pictures it decodes at once.
+// starts it, held to the address space cap. Workers, when given, is how
+// many pictures it decodes at once.
 pid_t StartTesselet(const std::string& folder, const std::filesystem::path& errorsFile,
                     const char* workers = nullptr) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (!kAddressSanitizer) {
-      const rlimit cap{kAddressSpaceBytes, kAddressSpaceBytes};
-      setrlimit(RLIMIT_AS, &cap);
-    }
-    const int errors = open(errorsFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int nothing = open("/dev/null", O_RDWR);
-    dup2(errors, 2), dup2(nothing, 1), dup2(nothing, 0);
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
-    if (workers) setenv("TESSELET_WORKERS", workers, 1);
-    execl(TESSELET_EXECUTABLE, "tesselet", folder.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  return child;
+  unattended_run::Options options;
+  if (!kAddressSanitizer) options.addressSpace = kAddressSpaceBytes;
+  if (workers) options.variables.emplace_back("TESSELET_WORKERS", workers);
+  return unattended_run::Start({TESSELET_EXECUTABLE, folder}, errorsFile, options);
 }
 
-// Waits for the run to end, or kills it as hung, and measures its peak
-// resident memory.
 Outcome FinishTesselet(pid_t child, const std::filesystem::path& errorsFile) {
-  Outcome run;
-  int status = 0;
-  rusage usage{};
-  const auto deadline = std::chrono::steady_clock::now() + kPatience;
-  pid_t done = 0;
-  while ((done = wait4(child, &status, WNOHANG, &usage)) == 0 &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  run.ended = done == child;
-  if (!run.ended) {
-    kill(child, SIGKILL);
-    wait4(child, &status, 0, &usage);
-  }
-  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-  run.peakKilobytes = usage.ru_maxrss;
-  run.errors = TempFolder::read(errorsFile);
-  return run;
+  return {unattended_run::Finish(child, kPatience), TempFolder::read(errorsFile)};
 }
 
 Outcome RunTesselet(const std::string& folder, const std::filesystem::path& errorsFile,
