@@ -111,12 +111,15 @@ void AtomicFile::open() {
   const std::string folder = FolderOf(targetPath_);
   RemoveStaleTemporaries(folder);
   // An unnamed file first: a writer killed before commit() leaves nothing
-  // behind, as the file has no name until it is complete.
-  const int unnamed =
-      ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  // behind, as the file has no name until it is complete. It takes its name
+  // through /proc, so without /proc it is a hidden name from the start.
+  const bool nameable = ::access("/proc/self/fd", X_OK) == 0;
+  const int unnamed = nameable ? ::open(folder.empty() ? "." : folder.c_str(),
+                                        O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
+                               : -1;
   if (unnamed >= 0) {
     file_ = FileDescriptor(unnamed);
-  } else if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+  } else if (!nameable || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
     // The file system has no unnamed files: a hidden name it is.
     temporaryPath_ = CreateNamedTemporary(mode);
   } else {
@@ -169,9 +172,11 @@ void AtomicFile::commit() {
     }
     NameUnnamedFile();
   }
-  CloseOrRaise();
+  // Renamed while still open, and so locked: a hidden file without its
+  // writer's lock is one another run may sweep away as a dead writer's.
   if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) raise(errno);
   temporaryPath_.clear();
+  CloseOrRaise();
 }
 
 bool AtomicFile::LinkUnnamedAs(const std::string& path) {

@@ -31,12 +31,20 @@ struct FileEvent {
   enum Kind { kSync, kRename } kind;
   dev_t device;
   ino_t inode;
+  bool unlocked = false;  // a renamed file no writer held locked
 };
 bool recording = false;
 std::vector<FileEvent> events;
 
-void Record(FileEvent::Kind kind, const struct stat& info) {
-  if (recording) events.push_back({kind, info.st_dev, info.st_ino});
+void Record(FileEvent::Kind kind, const struct stat& info, bool unlocked = false) {
+  if (recording) events.push_back({kind, info.st_dev, info.st_ino, unlocked});
+}
+
+// Whether another open of the file could lock it, so another process's
+// sweep of dead writers' files could take it.
+bool Unlocked(const char* path) {
+  const platform::FileDescriptor file(open(path, O_RDONLY | O_CLOEXEC));
+  return file.isOpen() && flock(file.get(), LOCK_EX | LOCK_NB) == 0;
 }
 
 template <typename Function>
@@ -60,7 +68,7 @@ extern "C" int fdatasync(int descriptor) {
 
 extern "C" int rename(const char* from, const char* to) noexcept {
   struct stat info {};
-  if (lstat(from, &info) == 0) Record(FileEvent::kRename, info);
+  if (lstat(from, &info) == 0) Record(FileEvent::kRename, info, Unlocked(from));
   return Next<int (*)(const char*, const char*)>("rename")(from, to);
 }
 
@@ -170,6 +178,9 @@ TEST(AtomicFile, TheDataReachTheDiskBeforeTheNewName) {
     });
     EXPECT_TRUE(synced) << "fsync before rename, or a crash may leave an empty file under the name"
                         << (replacing ? " (replacing)" : " (new)");
+    EXPECT_TRUE(std::none_of(events.begin(), events.end(), [](const FileEvent& e) {
+      return e.unlocked;
+    })) << "a hidden file stays locked until its rename, or another run may sweep it away";
   }
 }
 
@@ -300,6 +311,28 @@ TEST(AtomicFile, AFullDiskKeepsTheOldFile) {
   if (!status) GTEST_SKIP() << "no private mount of a small tmpfs here (needs root and unshare)";
   EXPECT_EQ(*status, 0)
       << "1: no error, 2: not 61 \"Disk full\", 3: old file changed, 4: leftovers";
+}
+
+TEST(AtomicFile, FilesAreWrittenWhereThereIsNoProc) {
+  TempFolder folder;
+  const auto status = RunWithPrivateMounts([&] {
+    if (mount("tmpfs", "/proc", "tmpfs", 0, "size=16k") != 0) return 125;
+    for (const char* name : {"new.jpg", "old.jpg"}) {
+      if (std::string(name) == "old.jpg") TempFolder::write_to(folder.path() / name, "old");
+      try {
+        AtomicFile file((folder.path() / name).string(), kSource);
+        file.open();
+        file.write("new");
+        file.commit();
+      } catch (const platform::RunTimeError&) {
+        return 1;
+      }
+      if (TempFolder::read(folder.path() / name) != "new") return 2;
+    }
+    return Names(folder.path()) == std::vector<std::string>{"new.jpg", "old.jpg"} ? 0 : 3;
+  });
+  if (!status) GTEST_SKIP() << "no private mount here (needs root and unshare)";
+  EXPECT_EQ(*status, 0) << "1: an error, 2: not the new bytes, 3: leftovers";
 }
 
 TEST(AtomicFile, AHiddenTemporaryADeadWriterLeftGoesWithTheNextWriteIntoItsFolder) {
