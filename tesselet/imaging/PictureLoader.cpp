@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/imaging/ErrorSources.h"
 #include "tesselet/imaging/JpegPictureDecoder.h"
@@ -30,20 +30,6 @@ MemoryPool& DecodePool() {
   static MemoryPool pool(PictureLoader::kMaxDecodeBytes);
   return pool;
 }
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-  ~FileDescriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
 
 platform::RunTimeError ErrorFromErrno(int error, const std::string& path) {
   return platform::RunTimeError::fromErrno(
@@ -134,8 +120,8 @@ void PictureLoader::ReadFile() {
   struct stat status {};
   if (::stat(path_.c_str(), &status) != 0) throw ErrorFromErrno(errno, path_);
   if (!S_ISREG(status.st_mode)) throw NotAFile(path_);
-  const FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (file.get() < 0) throw ErrorFromErrno(errno, path_);
+  const platform::FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file.isOpen()) throw ErrorFromErrno(errno, path_);
   if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) throw NotAFile(path_);
   if (status.st_size > kMaxFileBytes) {
     throw PictureErrors::InvalidPicture(
@@ -152,10 +138,9 @@ void PictureLoader::ReadFile() {
   // A file that shrinks while it is read counts as what is there.
   size_ = 0;
   while (size_ < size) {
-    const ssize_t got = ::read(file.get(), bytes_.get() + size_, size - size_);
+    const ssize_t got = file.readSome(bytes_.get() + size_, size - size_);
     if (got == 0) break;
     if (got < 0) {
-      if (errno == EINTR) continue;
       throw platform::RunTimeError(
           platform::kDeviceIoError, kPictureLoaderSource,
           platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);

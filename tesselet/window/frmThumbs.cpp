@@ -227,11 +227,7 @@ void frmThumbs::cmdCreate_Click() {
   RunBatch(batch);
 }
 
-void frmThumbs::RunBatch(ThumbnailBatch& batch) {
-  batchRunning_ = true;
-  lastOutcome_ = batch.Run();
-  batchRunning_ = false;
-}
+void frmThumbs::RunBatch(ThumbnailBatch& batch) { lastOutcome_ = batch.Run(); }
 
 void frmThumbs::SetAllSelected(bool selected) {
   const int current = lstImages.currentRow();

@@ -115,7 +115,6 @@ class frmThumbs : public QWidget, public BatchView, public common::LoadedForm {
   common::TimeOfDayClock clock_;
   std::uint32_t backColor_ = 0xFFFFFF;
   BatchOutcome lastOutcome_;
-  bool batchRunning_ = false;
   bool stopRequested_ = false;
 };
 
