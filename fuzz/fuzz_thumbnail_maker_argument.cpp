@@ -62,7 +62,7 @@ void CheckSizeText(const std::string& text) {
   try {
     tesselet::SizeFromText(text);
   } catch (const platform::RunTimeError& error) {
-    Require(error.number() == 13 || error.number() == platform::kOverflow);
+    Require(error.number() == platform::kTypeMismatch || error.number() == platform::kOverflow);
   }
 }
 

@@ -35,6 +35,8 @@ std::string StandardDescription(int number) {
       return "Out of memory";
     case kSubscriptOutOfRange:
       return "Subscript out of range";
+    case kTypeMismatch:
+      return "Type mismatch";
     case kBadFileName:
       return "Bad file name or number";
     case kFileNotFound:

@@ -12,6 +12,7 @@ enum ErrorNumber : int {
   kOverflow = 6,
   kOutOfMemory = 7,
   kSubscriptOutOfRange = 9,
+  kTypeMismatch = 13,
   kBadFileName = 52,
   kFileNotFound = 53,
   kDeviceIoError = 57,

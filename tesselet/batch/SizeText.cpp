@@ -11,10 +11,6 @@
 
 namespace tesselet {
 
-namespace {
-constexpr int kTypeMismatch = 13;
-}
-
 std::int32_t SizeFromText(const std::string& text) {
   std::string number = TrimBlanks(text);
   if (!number.empty() && number.front() == '+') number.erase(0, 1);
@@ -22,7 +18,7 @@ std::int32_t SizeFromText(const std::string& text) {
   const char* end = number.data() + number.size();
   const auto [stop, error] = std::from_chars(number.data(), end, value, std::chars_format::fixed);
   if (number.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-    throw platform::RunTimeError(kTypeMismatch, kFrontEndSource,
+    throw platform::RunTimeError(platform::kTypeMismatch, kFrontEndSource,
                                  "Type mismatch: \"" + text + "\" is not a number of pixels");
   }
   // The bounds are the values that still round into 32 bits.

@@ -355,7 +355,9 @@ TEST(AtomicFile, AHiddenTemporaryADeadWriterLeftGoesWithTheNextWriteIntoItsFolde
     const auto temporary = folder.write(row.name, "half a thumbnail");
     ASSERT_EQ(::utimensat(AT_FDCWD, temporary.c_str(), row.times, 0), 0);
     const platform::FileDescriptor writer(::open(temporary.c_str(), O_RDONLY | O_CLOEXEC));
-    if (row.heldByAWriter) ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);
+    if (row.heldByAWriter) {
+      ASSERT_EQ(::flock(writer.get(), LOCK_EX), 0);
+    }
     EXPECT_EQ(Replace(folder.path() / "thumb.jpg", "new"), 0) << row.rule;
     EXPECT_EQ(std::filesystem::exists(temporary), !row.removed) << row.rule;
   }

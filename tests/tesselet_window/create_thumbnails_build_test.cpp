@@ -104,6 +104,8 @@ TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent
               c.status)
         << err.str();
     EXPECT_TRUE(std::filesystem::exists(photos.path() / "Index.htm"));
-    if (c.thumbnails) EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), *c.thumbnails);
+    if (c.thumbnails) {
+      EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), *c.thumbnails);
+    }
   }
 }
