@@ -17,7 +17,6 @@
 
 #include "orvale/builder/PictureListText.h"
 #include "orvale/builder/TemplateCopier.h"
-#include "platform/AtomicFile.h"
 #include "platform/FileDescriptor.h"
 
 namespace {
@@ -110,15 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const MemoryTemplate headFile(head), tailFile(tail);
   const std::filesystem::path pagePath = PageFolder() / "Index.htm";
-  platform::AtomicFile page(pagePath.string(), "Orvale");
-  page.open();
-  orvale::CopyTemplateLines(headFile.path(), page);
-  page.write(list.substr(0, list.empty() ? 0 : list.size() - 1));
-  orvale::CopyTemplateLines(tailFile.path(), page);
-  page.commit();
+  orvale::WritePageFile(pagePath.string(), list, headFile.path(), tailFile.path());
 
-  Require(ReadFile(pagePath) == ExpectedLines(head) +
-                                    list.substr(0, list.empty() ? 0 : list.size() - 1) +
-                                    ExpectedLines(tail));
+  const std::string listWithoutFinalComma = list.substr(0, list.empty() ? 0 : list.size() - 1);
+  Require(ReadFile(pagePath) == ExpectedLines(head) + listWithoutFinalComma + ExpectedLines(tail));
   return 0;
 }

@@ -11,7 +11,6 @@
 #include "orvale/builder/SelectionSortOrder.h"
 #include "orvale/builder/TemplateCopier.h"
 #include "orvale/builder/TemplatePaths.h"
-#include "platform/AtomicFile.h"
 #include "platform/RunTimeError.h"
 
 namespace orvale {
@@ -86,13 +85,8 @@ ReplaceDecision DecideOnExistingPage(const std::string& pagePath, Module1& state
 
 void WritePage(const std::string& pagePath, const std::string& listText,
                const BuildOptions& options, const std::filesystem::path& programFolder) {
-  platform::AtomicFile page(pagePath, kProgramName);
-  page.open();
-  CopyTemplateLines(HeadTemplatePath(programFolder), page);
-  // The final comma is left off, so the tail template closes the list.
-  page.write(listText.substr(0, listText.size() - 1));
-  CopyTemplateLines(TailTemplatePath(programFolder, options.lastPartFileName()), page);
-  page.commit();
+  WritePageFile(pagePath, listText, HeadTemplatePath(programFolder),
+                TailTemplatePath(programFolder, options.lastPartFileName()));
 }
 
 }  // namespace

@@ -43,4 +43,14 @@ void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& pa
   if (lineOpen) page.write("\r\n");
 }
 
+void WritePageFile(const std::string& pagePath, const std::string& listText,
+                   const std::string& headTemplatePath, const std::string& tailTemplatePath) {
+  platform::AtomicFile page(pagePath, kProgramName);
+  page.open();
+  CopyTemplateLines(headTemplatePath, page);
+  page.write(listText.substr(0, listText.empty() ? 0 : listText.size() - 1));
+  CopyTemplateLines(tailTemplatePath, page);
+  page.commit();
+}
+
 }  // namespace orvale

@@ -14,4 +14,10 @@ namespace orvale {
 // cannot be read (53 when it does not exist).
 void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& page);
 
+// Writes the page in one step: the head template's lines, the quoted picture
+// list without its final comma (so the tail template closes the list), then
+// the tail template's lines. The old page stays until the new one is whole.
+void WritePageFile(const std::string& pagePath, const std::string& listText,
+                   const std::string& headTemplatePath, const std::string& tailTemplatePath);
+
 }  // namespace orvale
