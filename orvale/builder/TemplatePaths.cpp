@@ -46,7 +46,12 @@ bool Exists(const std::filesystem::path& path) {
 void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   const platform::FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!source.isOpen()) throw platform::RunTimeError::fromErrno(errno, kProgramName);
-  std::filesystem::create_directories(to.parent_path());
+  std::error_code folderError;
+  std::filesystem::create_directories(to.parent_path(), folderError);
+  if (folderError) {
+    throw platform::RunTimeError::fromErrno(folderError.value(),
+                                            platform::FileOperation::kOpenFolder, kProgramName);
+  }
   platform::AtomicFile copy(to.string(), kProgramName);
   copy.open();
   std::vector<char> buffer(1 << 16);
@@ -99,16 +104,17 @@ std::string TemplateToRead(const TemplateFile& file) {
   return file.shipped.string();
 }
 
-std::string TemplateToEdit(const TemplateFile& file) {
-  if (!file.userCopy) return file.shipped.string();
-  if (Exists(*file.userCopy)) return file.userCopy->string();
+TemplateToOpen TemplateToEdit(const TemplateFile& file) {
+  if (!file.userCopy) return {file.shipped.string(), std::nullopt};
+  if (Exists(*file.userCopy)) return {file.userCopy->string(), std::nullopt};
+  // Nothing shipped to copy: the named file is opened, to be made there.
+  if (!Exists(file.shipped)) return {file.shipped.string(), std::nullopt};
   try {
     CopyFile(file.shipped, *file.userCopy);
-    return file.userCopy->string();
-  } catch (const platform::RunTimeError&) {
-  } catch (const std::filesystem::filesystem_error&) {
+    return {file.userCopy->string(), std::nullopt};
+  } catch (const platform::RunTimeError& error) {
+    return {file.shipped.string(), error};
   }
-  return file.shipped.string();
 }
 
 std::string HeadTemplatePath(const std::filesystem::path& programFolder) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/RunTimeError.h"
+
 namespace orvale {
 
 // Where the user's own copies of the templates live: $XDG_DATA_HOME/orvale,
@@ -41,8 +43,13 @@ std::string TemplateToRead(const TemplateFile& file);
 // What editing opens: always the user's copy, made from the shipped file the
 // first time, so the shipped template stays as it came and deleting the copy
 // brings it back. The shipped file itself when the template has no place for
-// a copy or the copy cannot be made (no shipped file, no writable folder).
-std::string TemplateToEdit(const TemplateFile& file);
+// a copy, when nothing is shipped to copy, or when the copy cannot be made
+// (no writable folder); then copyError says why, for the user to be told.
+struct TemplateToOpen {
+  std::string path;
+  std::optional<platform::RunTimeError> copyError;
+};
+TemplateToOpen TemplateToEdit(const TemplateFile& file);
 
 // The templates a build reads, with this process's user folder.
 std::string HeadTemplatePath(const std::filesystem::path& programFolder);

@@ -268,7 +268,14 @@ void frmMain::shellOpen(const std::string& target) {
 void frmMain::editTemplate(const TemplateFile& file) {
   host_.showMessage("Please remember to make a back up copy before changing Java Script.",
                     kProgramName);
-  shellOpen(TemplateToEdit(file));
+  const TemplateToOpen target = TemplateToEdit(file);
+  if (target.copyError) {
+    host_.showMessage("Your own copy of the template could not be made at " +
+                          file.userCopy->string() + ": " + target.copyError->description() +
+                          ".\nThe shipped template is opened instead.",
+                      kProgramName);
+  }
+  shellOpen(target.path);
 }
 
 void frmMain::mnuEditFirst_Click() {

@@ -103,10 +103,10 @@ TEST(TemplatePaths, EditingMakesTheUserCopyOnceAndOpensIt) {
   root.write("P/FirstPart.txt", shipped);
   const orvale::TemplateFile head = orvale::HeadTemplate(program, user);
 
-  EXPECT_EQ(orvale::TemplateToEdit(head), (user / "FirstPart.txt").string());
+  EXPECT_EQ(orvale::TemplateToEdit(head).path, (user / "FirstPart.txt").string());
   EXPECT_EQ(TempFolder::read(user / "FirstPart.txt"), shipped) << "copied byte for byte";
   TempFolder::write_to(user / "FirstPart.txt", "edited");
-  EXPECT_EQ(orvale::TemplateToEdit(head), (user / "FirstPart.txt").string());
+  EXPECT_EQ(orvale::TemplateToEdit(head).path, (user / "FirstPart.txt").string());
   EXPECT_EQ(TempFolder::read(user / "FirstPart.txt"), "edited") << "the copy is made only once";
   EXPECT_EQ(TempFolder::read(program / "FirstPart.txt"), shipped) << "the shipped one stays";
 
@@ -114,18 +114,22 @@ TEST(TemplatePaths, EditingMakesTheUserCopyOnceAndOpensIt) {
     const char* rule;
     orvale::TemplateFile file;
     std::filesystem::path opened;
+    int copyError;  // 0: none
   } rows[] = {
       {"no shipped file to copy", orvale::TailTemplate(program, user, "./Missing.txt"),
-       program / "Missing.txt"},
+       program / "Missing.txt", 0},
       {"a user folder that cannot be made",
        orvale::HeadTemplate(program, program / "FirstPart.txt" / "orvale"),
-       program / "FirstPart.txt"},
+       program / "FirstPart.txt", platform::kPathNotFound},
       {"an absolute tail is edited where it is",
        orvale::TailTemplate(program, user, (program / "FirstPart.txt").string()),
-       program / "FirstPart.txt"},
+       program / "FirstPart.txt", 0},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(orvale::TemplateToEdit(row.file), row.opened.string()) << row.rule;
+    const orvale::TemplateToOpen opened = orvale::TemplateToEdit(row.file);
+    EXPECT_EQ(opened.path, row.opened.string()) << row.rule;
+    EXPECT_EQ(opened.copyError ? opened.copyError->number() : 0, row.copyError)
+        << row.rule << ": a copy that cannot be made says why";
     EXPECT_FALSE(std::filesystem::exists(user / "Missing.txt")) << row.rule;
   }
 }

@@ -147,6 +147,18 @@ TEST_F(CommandsTest, MenusOpenTheShippedFilesAndTheUsersTemplateCopies) {
     EXPECT_EQ(host.opened[0].workingFolder, program.path().string()) << row.file;
   }
 
+  // A copy that cannot be made (the data folder under a file) is said, and
+  // the shipped template opened.
+  host = {};
+  setenv("XDG_DATA_HOME", (program.path() / "FirstPart.txt").c_str(), 1);
+  form->mnuEditLast.trigger();
+  setenv("XDG_DATA_HOME", dataHome.path().c_str(), 1);
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_TRUE(host.messages[1].body.starts_with("Your own copy of the template could not be made"))
+      << host.messages[1].body;
+  ASSERT_EQ(host.opened.size(), 1u);
+  EXPECT_EQ(host.opened[0].program, (program.path() / "LastPart.txt").string());
+
   // The next build reads the edited copy.
   TempFolder::write_to(userCopy("FirstPart.txt"), "mine [\r\n");
   TempFolder photos;
