@@ -40,7 +40,7 @@ class JpegLibrary {
   static constexpr std::int32_t kUnsupportedPixels = -4;   // not 3-channel blue-green-red
   static constexpr std::int32_t kMemoryError = -5;
   static constexpr std::int32_t kInvalidProperties = -8;  // no pixels, bad size or quality
-  static constexpr std::int32_t kInvalidFileName = -10;  // the file cannot be made
+  static constexpr std::int32_t kInvalidFileName = -10;   // the file cannot be made
   static constexpr std::int32_t kFileWriteError = -11;
   static constexpr std::int32_t kUnsupportedMode = -12;
   static constexpr std::int32_t kEncodeFailed = -14;
