@@ -1,11 +1,27 @@
 // The help page in a real browser: it opens without a console message or a
-// script error, and every link in it leads somewhere that exists.
+// script error, every link in it leads somewhere that exists, and axe-core
+// finds no accessibility fault (contrast included) in the light colour scheme
+// or in the dark one.
 // Usage: node help_test.mjs PATH_TO_HELP_HTM
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
+
+const axeSource = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core'), 'utf8');
+
+// Every rule axe-core has for WCAG 2.0 to 2.2, levels A and AA, and its best
+// practices. A failure names each rule and the elements that break it.
+async function accessibilityFaults(page) {
+  await page.addScriptTag({ content: axeSource });
+  const results = await page.evaluate(() => window.axe.run(document, {
+    runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa', 'best-practice'] },
+  }));
+  return results.violations.map((violation) =>
+    `${violation.id}: ${violation.help} (${violation.nodes.map((node) => node.target.join(' ')).join(', ')})`);
+}
 
 const help = path.resolve(process.argv[2] ?? '');
 if (!fs.existsSync(help)) {
@@ -33,7 +49,11 @@ try {
     }
   }
   assert.deepEqual(complaints, [], 'no console message, script error or failed load');
-  console.log(`help page: ${links.length} links resolve, no console messages`);
+  for (const colorScheme of ['light', 'dark']) {
+    await page.emulateMedia({ colorScheme });
+    assert.deepEqual(await accessibilityFaults(page), [], `no accessibility fault in the ${colorScheme} scheme`);
+  }
+  console.log(`help page: ${links.length} links resolve, no console messages, no accessibility fault in light or dark`);
 } finally {
   await browser.close();
 }
