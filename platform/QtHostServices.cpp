@@ -15,6 +15,10 @@ namespace {
 QString FromText(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
+
+// A message box grows with its text: past this many lines its OK button
+// would leave a small screen.
+constexpr qsizetype kMostLinesShown = 20;
 }  // namespace
 
 QtHostServices::QtHostServices(QWidget* owner) : owner_(owner) {}
@@ -23,7 +27,14 @@ void QtHostServices::showMessage(const std::string& body, const std::string& tit
                                  MessageIcon icon) {
   const QMessageBox::Icon shown =
       icon == MessageIcon::kInformation ? QMessageBox::Information : QMessageBox::NoIcon;
-  QMessageBox box(shown, FromText(title), FromText(body), QMessageBox::Ok, owner_);
+  const QString text = FromText(body);
+  QMessageBox box(shown, FromText(title), text, QMessageBox::Ok, owner_);
+  // A long message shows its first lines, and all of it under "Show
+  // Details...", where it scrolls.
+  if (const QStringList lines = text.split('\n'); lines.size() > kMostLinesShown) {
+    box.setText(lines.first(kMostLinesShown - 1).join('\n') + "\n\u2026");
+    box.setDetailedText(text);
+  }
   box.exec();
 }
 

@@ -35,11 +35,14 @@ bool IsMissingFolder(const std::error_code& error) {
 }  // namespace
 
 bool IsPictureFileName(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail)
+  const auto dot = name.rfind('.');
+  if (dot == std::string::npos || name.size() - dot > 5) return false;
+  std::string extension = name.substr(dot + 1);
+  for (char& c : extension)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return tail == ".gif" || tail == ".jpg" || tail == ".bmp";
+  for (const char* known : {"jpg", "jpeg", "jpe", "gif", "bmp"})
+    if (extension == known) return true;
+  return false;
 }
 
 std::vector<std::string> ListImageFiles(const std::string& folderText) {

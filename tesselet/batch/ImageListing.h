@@ -6,8 +6,10 @@
 
 namespace tesselet {
 
-// Whether a file name is one the thumbnail maker takes: its last four
-// characters, in any case, are ".jpg", ".gif" or ".bmp" (so not ".jpeg").
+// Whether a file name is one the thumbnail maker takes: its extension (after
+// its last dot), in any case, is jpg, jpeg, jpe, gif or bmp. Every JPEG the
+// page shows as a photo thus gets a thumbnail; the page asks for thumbnails
+// by the same rule.
 bool IsPictureFileName(const std::string& name);
 
 // The picture file names of a folder (the text as typed, a "/" added when it

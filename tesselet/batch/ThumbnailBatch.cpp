@@ -91,13 +91,18 @@ BatchOutcome ThumbnailBatch::MakeThumbnails() {
   for (std::int32_t done = 1; done <= total; ++done) {
     const std::string& entry = entries[std::size_t(done - 1)];
     try {
-      MakeThumbnail(entries, std::size_t(done - 1));
+      MakeThumbnail(entries, std::size_t(done - 1), outcome);
     } catch (const platform::RunTimeError& error) {
-      outcome = {BatchOutcome::Kind::kFailed, total, done, entry, error};
+      outcome.kind = BatchOutcome::Kind::kFailed;
+      outcome.failedAt = done;
+      outcome.failedEntry = entry;
+      outcome.error = error;
       return outcome;
     } catch (const std::bad_alloc&) {
-      outcome = {BatchOutcome::Kind::kFailed, total, done, entry,
-                 platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource)};
+      outcome.kind = BatchOutcome::Kind::kFailed;
+      outcome.failedAt = done;
+      outcome.failedEntry = entry;
+      outcome.error = platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource);
       return outcome;
     }
     view_.showProgress(done, total);
@@ -111,21 +116,40 @@ BatchOutcome ThumbnailBatch::MakeThumbnails() {
   return outcome;
 }
 
-void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std::size_t index) {
+void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std::size_t index,
+                                   BatchOutcome& outcome) {
   // The picture's turn: the settings as they stand now decide, whatever
-  // was decoded ahead with.
+  // was decoded ahead with. Settings that cannot be used raise here, before
+  // the picture is read, and end the batch.
   const ThumbnailSettings settings = view_.currentSettings();
   const DecodeSettings decode = ForDecoding(settings);
   imaging::cThumbnail thumbnail = decode.thumbnail;
+  thumbnail.CheckBox();
   thumbnail.DestFilePath(ThumbnailPath(settings.thumbnailsFolder, entries[index], settings.type));
+  if (workers_ > 1 && !decoding_) StartDecoding(entries, decode);
   std::unique_ptr<imaging::DibBitmap> canvas;
-  if (workers_ == 1) {
-    canvas = render_(thumbnail, SourcePath(decode.imageFolder, entries[index]));
-  } else {
-    if (!decoding_) StartDecoding(entries, decode);
-    canvas = decoding_->Take(index, decode);
+  // Whatever reading the picture raises is the picture's own: the next
+  // picture may read well.
+  try {
+    canvas = Decode(thumbnail, entries, index, decode);
+  } catch (const platform::RunTimeError& error) {
+    outcome.skipped.push_back({std::int32_t(index + 1), entries[index], error});
+    return;
+  } catch (const std::bad_alloc&) {
+    outcome.skipped.push_back(
+        {std::int32_t(index + 1), entries[index],
+         platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource)});
+    return;
   }
   thumbnail.WriteCanvas(std::move(canvas));
+}
+
+std::unique_ptr<imaging::DibBitmap> ThumbnailBatch::Decode(const imaging::cThumbnail& thumbnail,
+                                                           const std::vector<std::string>& entries,
+                                                           std::size_t index,
+                                                           const DecodeSettings& settings) {
+  if (workers_ == 1) return render_(thumbnail, SourcePath(settings.imageFolder, entries[index]));
+  return decoding_->Take(index, settings);
 }
 
 void ThumbnailBatch::StartDecoding(const std::vector<std::string>& entries,
@@ -144,6 +168,28 @@ std::string FailureMessage(const BatchOutcome& outcome) {
             std::to_string(outcome.error->number()) + " in " + outcome.error->source() + ")";
   }
   text += "\nThe thumbnails made before it are kept.";
+  return text;
+}
+
+std::string BatchReport(const BatchOutcome& outcome) {
+  using Kind = BatchOutcome::Kind;
+  std::string text;
+  if (outcome.kind == Kind::kFailed) text = FailureMessage(outcome);
+  if (outcome.skipped.empty()) return text;
+  if (!text.empty()) text += "\nBefore it, ";
+  const std::size_t count = outcome.skipped.size();
+  text += std::to_string(count) + " of " + std::to_string(outcome.total) +
+          (count == 1 ? " pictures could not be read; it has no thumbnail:"
+                      : " pictures could not be read; they have no thumbnails:");
+  for (const SkippedPicture& picture : outcome.skipped) {
+    text += "\n\"" + picture.entry + "\" (picture " + std::to_string(picture.position) + " of " +
+            std::to_string(outcome.total) + "): " + picture.error.description() + " (error " +
+            std::to_string(picture.error.number()) + " in " + picture.error.source() + ")";
+  }
+  const std::int32_t made = outcome.total - std::int32_t(count);
+  if (outcome.kind == Kind::kCompleted && made == 1) text += "\nThe other one has its thumbnail.";
+  if (outcome.kind == Kind::kCompleted && made > 1)
+    text += "\nThe other " + std::to_string(made) + " have their thumbnails.";
   return text;
 }
 

@@ -13,7 +13,17 @@
 
 namespace tesselet {
 
-// How a batch ended. A failure names the picture it stopped at.
+// A picture that could not be read or decoded: the batch went on without
+// its thumbnail.
+struct SkippedPicture {
+  std::int32_t position = 0;  // 1-based place in the batch
+  std::string entry;
+  platform::RunTimeError error;
+};
+
+// How a batch ended. A failure names the picture it stopped at; pictures
+// skipped before it (or in a batch that went to its end) are listed in
+// list order.
 struct BatchOutcome {
   enum class Kind { kCompleted, kRefused, kFailed, kStopped };
   Kind kind = Kind::kCompleted;
@@ -21,13 +31,16 @@ struct BatchOutcome {
   std::int32_t failedAt = 0;  // 1-based position of the failed picture
   std::string failedEntry;
   std::optional<platform::RunTimeError> error;
+  std::vector<SkippedPicture> skipped;
 };
 
 // The create action: checks the thumbnails folder, then makes one thumbnail
 // per list entry in list order with the settings the window holds at that
 // picture's turn, counting progress and handling window events once after
-// each picture. The first failure ends the batch; thumbnails already
-// written stay.
+// each picture. A picture that cannot be read or decoded is skipped and
+// the batch goes on; any other failure (settings that cannot be used, a
+// thumbnail that cannot be written) ends the batch at once, as the next
+// picture would fail the same way. Thumbnails already written stay.
 //
 // With more than one worker the pictures are decoded ahead of their turns
 // on threads of their own (DecodeAhead); writing, counting and events stay
@@ -35,7 +48,8 @@ struct BatchOutcome {
 // and pictures decoded with settings that have changed since are decoded
 // again, so an edit during the batch applies from the next picture on, as
 // it would with one worker. Pictures after a failure or a stop are never
-// written, and no thread outlives the batch.
+// written, and no thread outlives the batch. Skipped pictures are the same,
+// in the same order, for any number of workers.
 class ThumbnailBatch {
  public:
   // As many workers as BatchWorkerCount gives.
@@ -53,7 +67,13 @@ class ThumbnailBatch {
 
  private:
   BatchOutcome MakeThumbnails();
-  void MakeThumbnail(const std::vector<std::string>& entries, std::size_t index);
+  // Makes entry `index`'s thumbnail, or adds the entry to the skipped
+  // pictures when it cannot be read. Raises the failures that end the batch.
+  void MakeThumbnail(const std::vector<std::string>& entries, std::size_t index,
+                     BatchOutcome& outcome);
+  std::unique_ptr<imaging::DibBitmap> Decode(const imaging::cThumbnail& thumbnail,
+                                             const std::vector<std::string>& entries,
+                                             std::size_t index, const DecodeSettings& settings);
   void StartDecoding(const std::vector<std::string>& entries, const DecodeSettings& settings);
 
   BatchView& view_;
@@ -66,5 +86,10 @@ class ThumbnailBatch {
 // The message for a batch that failed: the picture, its place in the batch,
 // and the error's own description, number and source.
 std::string FailureMessage(const BatchOutcome& outcome);
+
+// What the user is told when a batch ends: the failure that stopped it, if
+// one did, and every picture skipped, each with its error. Empty when there
+// is nothing to tell.
+std::string BatchReport(const BatchOutcome& outcome);
 
 }  // namespace tesselet

@@ -11,8 +11,9 @@ enum class ThumbnailType { kNone, kBitmap, kJpeg };
 std::string SourcePath(const std::string& imageFolder, const std::string& fileName);
 
 // The thumbnail's full path: the thumbnails folder, a "/" if it has none,
-// "thumb", the name up to its first dot, and ".bmp" or ".jpg" (nothing for
-// no type, which the renderer then writes nothing for).
+// "thumb", the name up to its last dot (all of it when it has none), and
+// ".bmp" or ".jpg" (nothing for no type, which the renderer then writes
+// nothing for). Names that differ only in their extension share one.
 std::string ThumbnailPath(const std::string& thumbnailsFolder, const std::string& fileName,
                           ThumbnailType type);
 

@@ -53,10 +53,13 @@ class cThumbnail {
   // three letters choose (or writes nothing).
   void WriteCanvas(std::unique_ptr<DibBitmap> canvas) const;
 
+  // Raises the error for a box smaller than 1 x 1 pixels, which no picture
+  // could be rendered into.
+  void CheckBox() const;
+
  private:
   // Wraps a bitmap in a picture object that owns it from then on.
   static StdPicture PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t palette);
-  void CheckBox() const;
 
   std::int32_t maxWidth_ = 50;
   std::int32_t maxHeight_ = 50;

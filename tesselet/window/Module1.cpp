@@ -17,7 +17,7 @@ Module1::Module1(platform::HostServices& host, common::FormsCollection& forms,
 int Module1::StatusOf(const BatchOutcome& outcome) {
   switch (outcome.kind) {
     case BatchOutcome::Kind::kCompleted:
-      return kExitCompleted;
+      return outcome.skipped.empty() ? kExitCompleted : kExitFailed;
     case BatchOutcome::Kind::kRefused:
       return kExitRefused;
     case BatchOutcome::Kind::kFailed:
@@ -41,10 +41,8 @@ int Module1::Main(const std::string& argument) {
   form.show();
   int status = kExitFailed;
   try {
-    const BatchOutcome outcome = form.ClickTHEButton();
-    status = StatusOf(outcome);
-    if (outcome.kind == BatchOutcome::Kind::kFailed)
-      host_.showMessage(FailureMessage(outcome), kProgramName);
+    // The window has told what went wrong in the batch.
+    status = StatusOf(form.ClickTHEButton());
   } catch (const platform::RunTimeError& error) {
     host_.showMessage("The pictures of \"" + argument + "\" could not be listed.\n" +
                           error.description() + "\n(error " + std::to_string(error.number()) +

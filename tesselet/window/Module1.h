@@ -12,7 +12,8 @@ namespace tesselet {
 // The thumbnail maker's exit statuses, so a script can tell how a run ended.
 enum ExitStatus : int {
   kExitCompleted = 0,
-  // A thumbnail or the listing failed, or the window was closed mid-run.
+  // A picture could not be read, a thumbnail or the listing failed, or the
+  // window was closed mid-run.
   kExitFailed = 1,
   // No folder was given, or the thumbnails folder is not there.
   kExitRefused = 2,

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "platform/RunTimeError.h"
@@ -10,6 +11,7 @@
 #include "tesselet/batch/BatchProgress.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ImageListing.h"
+#include "tesselet/batch/ProgramName.h"
 #include "tesselet/imaging/SystemColour.h"
 #include "tesselet/window/QtText.h"
 
@@ -227,7 +229,15 @@ void frmThumbs::cmdCreate_Click() {
   RunBatch(batch);
 }
 
-void frmThumbs::RunBatch(ThumbnailBatch& batch) { lastOutcome_ = batch.Run(); }
+void frmThumbs::RunBatch(ThumbnailBatch& batch) {
+  lastOutcome_ = batch.Run();
+  // One message at the end, whoever started the batch: what stopped it and
+  // every picture it had to skip. A window the user closed has nothing
+  // left to show it in.
+  if (lastOutcome_.kind == BatchOutcome::Kind::kStopped) return;
+  if (const std::string report = BatchReport(lastOutcome_); !report.empty())
+    host_.showMessage(report, kProgramName);
+}
 
 void frmThumbs::SetAllSelected(bool selected) {
   const int current = lstImages.currentRow();

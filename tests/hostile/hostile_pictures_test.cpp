@@ -76,7 +76,7 @@ TEST(HostilePictures, EachGetsAThumbnailOrAClearMessageWithinTheMemoryBound) {
       EXPECT_TRUE(run.ended) << "still running after " << kPatience.count() << " s";
       EXPECT_EQ(run.signal, 0) << "ended by a signal: " << run.errors;
       const auto thumbnail = folder.path() / "pictures/ThumbNails" /
-                             ("thumb" + picture.name.substr(0, picture.name.find('.')) + ".jpg");
+                             ("thumb" + picture.name.substr(0, picture.name.rfind('.')) + ".jpg");
       if (run.status == 0) {
         EXPECT_TRUE(std::filesystem::exists(thumbnail)) << "a completed run wrote its thumbnail";
       } else {

@@ -44,8 +44,9 @@ std::vector<std::string> DirectoryOrder(const std::filesystem::path& folder) {
 
 TEST(ImageListing, PictureFilesInFileSystemOrderWithTheirCase) {
   TempFolder folder;
-  for (const char* name : {"Photo.JPG", "scan.Bmp", "anim.gif", "notes.txt", "pic.jpeg",
-                           ".hidden.jpg", "sub/inner.jpg", "jpg", "x.png"})
+  for (const char* name :
+       {"Photo.JPG", "scan.Bmp", "anim.gif", "notes.txt", "pic.jpeg", "old.JPE", "clip.mpeg",
+        "a.jpg.txt", ".hidden.jpg", "sub/inner.jpg", "jpg", "x.png"})
     folder.write(name, "x");
   std::filesystem::create_directory(folder.path() / "folder.jpg");
   std::filesystem::create_symlink(folder.path() / "Photo.JPG", folder.path() / "link.jpg");
@@ -53,14 +54,15 @@ TEST(ImageListing, PictureFilesInFileSystemOrderWithTheirCase) {
 
   std::vector<std::string> expected;
   for (const std::string& name : DirectoryOrder(folder.path())) {
-    if (name == "Photo.JPG" || name == "scan.Bmp" || name == "anim.gif" || name == "link.jpg")
+    if (name == "Photo.JPG" || name == "scan.Bmp" || name == "anim.gif" || name == "pic.jpeg" ||
+        name == "old.JPE" || name == "link.jpg")
       expected.push_back(name);
   }
   EXPECT_EQ(tesselet::ListImageFiles(folder.path().string()), expected)
-      << "the three four-character extensions in any case, ordinary files (or links to them) "
-         "only, no hidden files, no sub-folders, file system order";
+      << "the extensions jpg, jpeg, jpe, gif and bmp in any case, ordinary files (or links to "
+         "them) only, no hidden files, no sub-folders, file system order";
   EXPECT_EQ(tesselet::ListImageFiles(folder.withSlash()), expected) << "a trailing slash or none";
-  EXPECT_EQ(tesselet::CountPictureFiles(folder.path().string()), 4)
+  EXPECT_EQ(tesselet::CountPictureFiles(folder.path().string()), 6)
       << "the count, by the same rule";
   EXPECT_EQ(tesselet::CountPictureFiles((folder.path() / "sub").string()), 1);
 }
@@ -103,7 +105,7 @@ TEST(ImageListing, AFolderThatCannotBeReadIsAnErrorButCountsNothing) {
   EXPECT_EQ(*status, 0) << "listing raises 75, the picker's count ignores the failure";
 }
 
-TEST(ThumbnailNaming, ThumbPlusTheNameUpToItsFirstDot) {
+TEST(ThumbnailNaming, ThumbPlusTheNameUpToItsLastDot) {
   const struct {
     const char* rule;
     std::string folder;
@@ -113,12 +115,17 @@ TEST(ThumbnailNaming, ThumbPlusTheNameUpToItsFirstDot) {
   } rows[] = {
       {"JPEG, the base name keeps its case", "/p/ThumbNails", "IMG_0042.JPG", ThumbnailType::kJpeg,
        "/p/ThumbNails/thumbIMG_0042.jpg"},
-      {"up to the first of several dots", "/p/ThumbNails/", "beach.day2.gif", ThumbnailType::kJpeg,
-       "/p/ThumbNails/thumbbeach.jpg"},
+      {"up to the last of several dots", "/p/ThumbNails/", "beach.day2.gif", ThumbnailType::kJpeg,
+       "/p/ThumbNails/thumbbeach.day2.jpg"},
+      {"camera names of one hour keep their own", "/p/t", "2023-08-14 12.30.05.jpg",
+       ThumbnailType::kJpeg, "/p/t/thumb2023-08-14 12.30.05.jpg"},
+      {"a long extension goes whole", "/p/t", "family party.jpeg", ThumbnailType::kJpeg,
+       "/p/t/thumbfamily party.jpg"},
       {"bitmap", "/p/t", "Sun.bmp", ThumbnailType::kBitmap, "/p/t/thumbSun.bmp"},
       {"no type chosen, no extension", "/p/t", "a.jpg", ThumbnailType::kNone, "/p/t/thumba"},
-      {"a name that starts with its dot has an empty base", "/p/t", ".x.jpg", ThumbnailType::kJpeg,
-       "/p/t/thumb.jpg"},
+      {"a name that starts with a dot keeps it", "/p/t", ".x.jpg", ThumbnailType::kJpeg,
+       "/p/t/thumb.x.jpg"},
+      {"a name without a dot goes whole", "/p/t", "jpg", ThumbnailType::kJpeg, "/p/t/thumbjpg.jpg"},
   };
   for (const auto& row : rows)
     EXPECT_EQ(tesselet::ThumbnailPath(row.folder, row.name, row.type), row.path) << row.rule;
@@ -242,15 +249,19 @@ std::map<std::string, std::string> Files(const std::filesystem::path& folder) {
 
 }  // namespace
 
-TEST(ThumbnailBatch, AFailureLeavesTheThumbnailsBeforeItWhileLaterPicturesAreDecoding) {
+TEST(ThumbnailBatch, AnUnreadablePictureIsSkippedAndAWriteFailureStopsWhileOthersDecode) {
   PictureFolder pictures;
   SettingsView view = pictures.View("out");
+  // d.gif's thumbnail cannot be written: a folder holds its name.
+  std::filesystem::create_directory(std::filesystem::path(view.settings.thumbnailsFolder) /
+                                    "thumbd.jpg");
   std::mutex mutex;
   std::condition_variable started;
   std::set<std::string> decoded;
   int decoding = 0, mostAtOnce = 0;
   bool laterPicturesDecoding = false;
-  // The second picture fails only once the two after it are being decoded.
+  // The second picture fails to decode only once the two after it are
+  // being decoded.
   const tesselet::RenderStep render = [&](const imaging::cThumbnail& thumbnail,
                                           const std::string& source) {
     const std::string name = std::filesystem::path(source).filename().string();
@@ -275,16 +286,25 @@ TEST(ThumbnailBatch, AFailureLeavesTheThumbnailsBeforeItWhileLaterPicturesAreDec
 
   const auto outcome = tesselet::ThumbnailBatch(view, host, 3, render).Run();
 
+  ASSERT_EQ(outcome.skipped.size(), 1u) << "the unreadable picture is skipped, the batch goes on";
+  EXPECT_EQ(outcome.skipped[0].position, 2);
+  EXPECT_EQ(outcome.skipped[0].entry, "b.bmp");
+  EXPECT_EQ(outcome.skipped[0].error.description(), "damaged");
   EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kFailed);
-  EXPECT_EQ(outcome.failedAt, 2) << "the failure stops the batch at its own picture";
-  ASSERT_TRUE(outcome.error.has_value());
-  EXPECT_EQ(outcome.error->description(), "damaged");
+  EXPECT_EQ(outcome.failedAt, 4) << "a thumbnail that cannot be written stops the batch there";
   EXPECT_TRUE(laterPicturesDecoding) << "the pictures after it were decoding when it failed";
   EXPECT_LE(mostAtOnce, 3) << "one picture at a time for each worker";
   EXPECT_EQ(tesselet_test::Names(view.settings.thumbnailsFolder),
-            std::vector<std::string>{"thumba.jpg"})
-      << "exactly the thumbnails before the failure; those decoded after it are not written";
-  EXPECT_EQ(host.eventPasses, 1);
+            (std::vector<std::string>{"thumba.jpg", "thumbc.jpg", "thumbd.jpg"}))
+      << "exactly the thumbnails before the failure; e.jpg, decoded ahead, is not written";
+  EXPECT_EQ(host.eventPasses, 3) << "the skipped picture counts as done";
+  const std::string report = tesselet::BatchReport(outcome);
+  EXPECT_TRUE(
+      report.starts_with("The thumbnail of \"d.gif\" (picture 4 of 5) could not be made.") &&
+      report.ends_with("\nBefore it, 1 of 5 pictures could not be read; it has no "
+                       "thumbnail:\n\"b.bmp\" (picture 2 of 5): damaged (error 481 in test)"))
+      << "one report: what stopped the batch, then each picture skipped before it\n"
+      << report;
 }
 
 TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers) {

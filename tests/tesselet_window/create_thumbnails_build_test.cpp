@@ -1,6 +1,5 @@
 #include <QProcess>
 #include <QTest>
-#include <optional>
 #include <sstream>
 
 #include "orvale/builder/CommandLine.h"
@@ -8,6 +7,7 @@
 #include "orvale/builder/Module1.h"
 #include "orvale/window/frmMain.h"
 #include "tests/support/RecordingHostServices.h"
+#include "tests/support/UnattendedRun.h"
 #include "tests/tesselet_window/TesseletTestSupport.h"
 
 namespace {
@@ -76,14 +76,16 @@ TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent
     bool damaged;
     bool programThere;
     int status;
-    // Where the folder lists the damaged picture decides what stands before it.
-    std::optional<std::vector<std::string>> thumbnails;
+    std::vector<std::string> thumbnails;
   };
   const Case cases[] = {
-      {"every thumbnail made", false, true, 0,
-       std::vector<std::string>{"thumbfirst.jpg", "thumbsecond.jpg"}},
-      {"a damaged picture fails the build", true, true, 1, std::nullopt},
-      {"no thumbnail maker to run", false, false, 1, std::vector<std::string>{}},
+      {"every thumbnail made", false, true, 0, {"thumbfirst.jpg", "thumbsecond.jpg"}},
+      {"a damaged picture fails the build, the others get theirs",
+       true,
+       true,
+       1,
+       {"thumbfirst.jpg"}},
+      {"no thumbnail maker to run", false, false, 1, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -104,8 +106,28 @@ TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent
               c.status)
         << err.str();
     EXPECT_TRUE(std::filesystem::exists(photos.path() / "Index.htm"));
-    if (c.thumbnails) {
-      EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), *c.thumbnails);
-    }
+    EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), c.thumbnails);
   }
+}
+
+// The real `orvale --build DIR --thumbnails`, as a script runs it: what the
+// thumbnail maker reports reaches the script's standard error.
+TEST(CreateThumbnailsBuild, HeadlessBuildPassesTheThumbnailMakersReportOn) {
+  TempFolder photos;
+  tesselet_test::WritePicture(photos, "first.jpg", 300, 200);
+  photos.write("second.jpg", "\xFF\xD8\xFF not a picture");
+  const TempFolder results;
+  const auto errorsFile = results.path() / "errors";
+  const pid_t child = unattended_run::Start(
+      {std::string(ORVALE_BIN_DIR) + "/orvale", "--build", photos.path().string(), "--thumbnails"},
+      errorsFile, {{{"XDG_DATA_HOME", results.path().string()}}});
+  ASSERT_GT(child, 0);
+  const unattended_run::Outcome run = unattended_run::Finish(child);
+  const std::string errors = TempFolder::read(errorsFile);
+  ASSERT_TRUE(run.ended) << errors;
+  EXPECT_EQ(run.status, 1) << errors;
+  EXPECT_NE(errors.find("Tesselet: 1 of 2 pictures could not be read; it has no thumbnail:\n"
+                        "\"second.jpg\" (picture "),
+            std::string::npos)
+      << errors;
 }

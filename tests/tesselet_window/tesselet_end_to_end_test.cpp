@@ -1,7 +1,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <map>
 
-#include "tesselet/batch/ImageListing.h"
+#include "tests/support/UnattendedRun.h"
 #include "tests/tesselet_window/TesseletTestSupport.h"
 
 namespace {
@@ -32,6 +33,12 @@ Finished RunTesselet(const QStringList& arguments, const std::filesystem::path& 
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
 }
 
 }  // namespace
@@ -87,26 +94,66 @@ TEST(TesseletEndToEnd, RefusalsSayWhyWriteNothingAndExitWithTwo) {
   }
 }
 
-TEST(TesseletEndToEnd, DamagedPictureEndsTheRunKeepingEarlierThumbnails) {
+TEST(TesseletEndToEnd, UnreadablePicturesAreNamedOnceAndTheOthersAllGetTheirThumbnails) {
+  enum Kind { kGood, kUnreadable, kNotAPicture };
+  const struct {
+    const char* name;
+    std::string bytes;  // empty with kGood: a JPEG or BMP picture is written
+    Kind kind;
+    const char* thumbnail;
+  } rows[] = {
+      {"2023-08-14 12.30.05.jpg", "", kGood, "thumb2023-08-14 12.30.05.jpg"},
+      {"2023-08-14 12.31.10.jpg", "", kGood, "thumb2023-08-14 12.31.10.jpg"},
+      {"family party.jpeg", "", kGood, "thumbfamily party.jpg"},
+      {"old scan.JPE", "", kGood, "thumbold scan.jpg"},
+      {"Beach.bmp", "", kGood, "thumbBeach.jpg"},
+      {"anim.gif", tesselet_test::kTinyGif, kGood, "thumbanim.jpg"},
+      {"empty.jpg", "", kUnreadable, nullptr},
+      {"damaged.jpg", "\xFF\xD8\xFF\xE0 not the rest of a JPEG", kUnreadable, nullptr},
+      {"x.jpg", "", kNotAPicture, nullptr},  // a folder
+      {"notes.txt", "not a picture", kNotAPicture, nullptr},
+  };
   TempFolder photos;
-  for (const char* name : {"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"})
-    WritePicture(photos, name, 80, 60);
-  std::filesystem::create_directory(photos.path() / "ThumbNails");
-  // The file system decides the order; the middle one is damaged.
-  const std::vector<std::string> order = tesselet::ListImageFiles(photos.path().string());
-  ASSERT_EQ(order.size(), 5u);
-  photos.write(order[2], "\xFF\xD8\xFF\xE0 not the rest of a JPEG");
-
-  const Finished run = RunTesselet({QString::fromStdString(photos.withSlash())}, photos.path());
-
-  EXPECT_EQ(run.status, 1) << run.errors;
-  EXPECT_TRUE(Contains(run.errors, "The thumbnail of \"" + order[2] + "\" (picture 3 of 5)"))
-      << run.errors;
-  EXPECT_TRUE(Contains(run.errors, order[2] + " ("))
-      << "the error's own description: " << run.errors;
-  std::vector<std::string> kept = {"thumb" + order[0].substr(0, 2) + ".jpg",
-                                   "thumb" + order[1].substr(0, 2) + ".jpg"};
-  std::sort(kept.begin(), kept.end());
-  EXPECT_EQ(Names(photos.path() / "ThumbNails"), kept)
-      << "the thumbnails before it stay, none after it, no temporary file";
+  std::vector<std::string> expected;
+  for (const auto& row : rows) {
+    if (row.kind == kGood && row.bytes.empty()) WritePicture(photos, row.name, 80, 60);
+    if (row.kind == kNotAPicture && row.bytes.empty())
+      std::filesystem::create_directory(photos.path() / row.name);
+    else if (row.kind != kGood || !row.bytes.empty())
+      photos.write(row.name, row.bytes);
+    if (row.thumbnail) expected.push_back(row.thumbnail);
+  }
+  std::sort(expected.begin(), expected.end());
+  const TempFolder results;
+  std::string reports[2];
+  std::map<std::string, std::string> thumbnails[2];
+  for (const int workers : {1, 3}) {
+    const auto thumbs = photos.path() / "ThumbNails";
+    std::filesystem::remove_all(thumbs);
+    std::filesystem::create_directory(thumbs);
+    const auto errorsFile = results.path() / "errors";
+    const pid_t child = unattended_run::Start({TESSELET_EXECUTABLE, photos.withSlash()}, errorsFile,
+                                              {{{"TESSELET_WORKERS", std::to_string(workers)}}});
+    ASSERT_GT(child, 0);
+    const unattended_run::Outcome run = unattended_run::Finish(child);
+    const std::string errors = TempFolder::read(errorsFile);
+    const std::string why = std::to_string(workers) + " workers: " + errors;
+    ASSERT_TRUE(run.ended) << why;
+    EXPECT_EQ(run.status, 1) << why;
+    EXPECT_TRUE(
+        Contains(errors, "Tesselet: 2 of 8 pictures could not be read; they have no thumbnails:\n"))
+        << why;
+    EXPECT_TRUE(Contains(errors, "\nThe other 6 have their thumbnails.")) << why;
+    for (const auto& row : rows) {
+      const std::size_t named = Occurrences(errors, "\"" + std::string(row.name) + "\"");
+      EXPECT_EQ(named, row.kind == kUnreadable ? 1u : 0u) << row.name << ", " << why;
+    }
+    EXPECT_EQ(Names(thumbs), expected) << "every readable picture has its own thumbnail; " << why;
+    const int k = workers == 1 ? 0 : 1;
+    reports[k] = errors;
+    for (const std::string& name : Names(thumbs))
+      thumbnails[k][name] = TempFolder::read(thumbs / name);
+  }
+  EXPECT_EQ(reports[1], reports[0]) << "the same report, in list order, for any number of workers";
+  EXPECT_TRUE(thumbnails[1] == thumbnails[0]) << "the same thumbnails, byte for byte";
 }

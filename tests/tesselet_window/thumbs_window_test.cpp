@@ -1,11 +1,13 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <map>
 
+#include "platform/QtHostServices.h"
 #include "tesselet/window/FolderPicker.h"
 #include "tesselet/window/frmThumbs.h"
 #include "tests/support/RecordingHostServices.h"
@@ -141,7 +143,7 @@ TEST_F(ThumbsWindowTest, BatchMakesEveryEntryAndCountsWithTheBar) {
   EXPECT_EQ(seen, expected) << "caption and bar after each picture, events once per picture";
   std::vector<std::string> made;
   for (const std::string& name : Entries(form->lstImages))
-    made.push_back("thumb" + name.substr(0, name.find('.')) + (made.empty() ? ".jpg" : ".bmp"));
+    made.push_back("thumb" + name.substr(0, name.rfind('.')) + (made.empty() ? ".jpg" : ".bmp"));
   std::sort(made.begin(), made.end());
   EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), made)
       << "every entry, selected or not; the first as JPEG, the rest as bitmaps once the type "
@@ -165,7 +167,7 @@ TEST_F(ThumbsWindowTest, NamesThatCollideAreWrittenInListOrder) {
       {"a.jpg", {50, 25}}, {"a.bmp", {20, 40}}, {"trip.1.jpg", {50, 50}}, {"trip.2.jpg", {30, 10}}};
   std::map<std::string, std::pair<int, int>> last;
   for (const std::string& name : Entries(form->lstImages))
-    last["thumb" + name.substr(0, name.find('.')) + ".jpg"] = sizes.at(name);
+    last["thumb" + name.substr(0, name.rfind('.')) + ".jpg"] = sizes.at(name);
   for (const auto& [thumb, size] : last)
     EXPECT_EQ(PictureSize(photos.path() / "ThumbNails" / thumb), size)
         << thumb << ": the later entry wins";
@@ -278,23 +280,65 @@ TEST_F(ThumbsWindowTest, ClosingTheWindowStopsTheBatchAfterThePictureInHand) {
   EXPECT_EQ(forms.count(), 0u) << "a closed window has left the collection";
 }
 
-TEST_F(ThumbsWindowTest, AFailureStopsAtItsPictureAndLeavesTheProgressShowing) {
+TEST_F(ThumbsWindowTest, AWriteFailureStopsAtItsPictureAndLeavesTheProgressShowing) {
   TempFolder photos;
   for (const char* name : {"a.jpg", "b.jpg"}) WritePicture(photos, name, 10, 10);
   UseFolder(photos);
   const std::string first = Entries(form->lstImages)[0];
-  photos.write(first, "damaged");
+  // A folder holds the first thumbnail's name: it cannot be written.
+  std::filesystem::create_directory(photos.path() / "ThumbNails" /
+                                    ("thumb" + first.substr(0, 1) + ".jpg"));
   form->cmdCreate.click();
   const tesselet::BatchOutcome& outcome = form->LastOutcome();
   EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kFailed);
   EXPECT_EQ(outcome.failedEntry, first);
   EXPECT_EQ(outcome.failedAt, 1);
   ASSERT_TRUE(outcome.error.has_value());
-  EXPECT_EQ(outcome.error->number(), platform::kInvalidPicture);
+  EXPECT_EQ(outcome.error->number(), platform::kPathFileAccessError);
   EXPECT_EQ(form->lblProgress.text(), "Creating thumbnails... (0 of 2)") << "counted before it";
   EXPECT_FALSE(form->cmdCreate.isVisible()) << "the run ends here; nothing is restored";
-  EXPECT_TRUE(tesselet_test::Names(photos.path() / "ThumbNails").empty());
+  EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails").size(), 1u) << "nothing written";
   EXPECT_EQ(host.eventPasses, 0);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].body, tesselet::BatchReport(outcome)) << "said once";
+}
+
+// With many pictures that cannot be read, the message box keeps to a screen:
+// its first lines, and every picture under "Show Details...".
+TEST_F(ThumbsWindowTest, UnreadablePicturesAreSkippedAndToldInOneMessageAtTheEnd) {
+  TempFolder photos;
+  WritePicture(photos, "good.jpg", 10, 10);
+  for (int k = 0; k < 24; ++k) photos.write("bad" + std::to_string(k) + ".jpg", k % 2 ? "" : "x");
+  platform::QtHostServices desktop;
+  tesselet::frmThumbs window(desktop, forms, [this] { return now += 0.05; });
+  std::filesystem::create_directory(photos.path() / "ThumbNails");
+  window.txtImgDir.setText(Text(photos.withSlash()));
+  window.txtThumbDir.setText(Text(photos.withSlash() + "ThumbNails"));
+  window.show();
+  std::vector<std::pair<QString, QString>> boxes;  // text, details
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes.emplace_back(box->text(), box->detailedText());
+      box->accept();
+    }
+  });
+  closer.start(10);
+
+  window.cmdCreate.click();
+
+  EXPECT_EQ(window.LastOutcome().skipped.size(), 24u);
+  EXPECT_TRUE(window.cmdCreate.isVisible()) << "the batch went to its end";
+  EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"),
+            std::vector<std::string>{"thumbgood.jpg"});
+  ASSERT_EQ(boxes.size(), 1u) << "one message, at the end";
+  const auto& [text, details] = boxes[0];
+  EXPECT_TRUE(text.startsWith("24 of 25 pictures could not be read; they have no thumbnails:"))
+      << text.toStdString();
+  EXPECT_LE(text.count('\n'), 19) << "a screenful";
+  EXPECT_EQ(details.toStdString(), tesselet::BatchReport(window.LastOutcome()))
+      << "all of it, every picture with its error, in the details";
+  EXPECT_TRUE(details.endsWith("\nThe other one has its thumbnail.")) << details.toStdString();
 }
 
 TEST_F(ThumbsWindowTest, ANameThatIsNotUtf8StillGetsItsThumbnail) {
