@@ -4,36 +4,52 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { damagedPicture, jpegPicture, tifPicture } from './pictures.mjs';
+import { damagedPicture, flatPicture, jpegPicture, tifPicture } from './pictures.mjs';
 
 // shows:  'picture' loads in the browser, 'notice' gets the can't-show notice.
-// tile:   'thumb' the filmstrip shows its thumbnail, 'picture' the picture
-//         itself, 'type' its file type as text.
-// thumb:  the thumbnail file the folder holds for it, if any; a 'decoy' is
-//         there under the name a picture of another type would map to, and
-//         must not be used for this one.
+// tile:   'thumb' the filmstrip shows its thumbnail, 'placeholder' the
+//         picture's number and file type (never the picture itself).
+// thumb:  the size of the thumbnail the folder holds for it, if any; a
+//         'decoy' is there under the name another naming rule would give
+//         it, and must not be used for this one.
 export const rows = [
   { name: '01 Harbour at dawn.jpg', size: [1200, 800], shows: 'picture', tile: 'thumb', thumb: [50, 33] },
   { name: 'hash #2 & 100% sure?.jpg', size: [800, 600], shows: 'picture', tile: 'thumb', thumb: [50, 38] },
-  { name: 'x"];alert(1);x.jpg', size: [800, 533], shows: 'picture', tile: 'picture' },
+  { name: 'x"];alert(1);x.jpg', size: [800, 533], shows: 'picture', tile: 'placeholder' },
   { name: '<script>alert(2)<.jpg', size: [600, 800], shows: 'picture', tile: 'thumb', thumb: [38, 50] },
-  { name: '<!--<script>x.jpg', size: [800, 600], shows: 'picture', tile: 'picture' },
+  { name: '<!--<script>x.jpg', size: [800, 600], shows: 'picture', tile: 'placeholder' },
   { name: 'back\\slash.jpg', size: [900, 600], shows: 'picture', tile: 'thumb', thumb: [50, 33] },
-  { name: 'new\nline.jpg', size: [800, 600], shows: 'picture', tile: 'picture' },
+  { name: 'new\nline.jpg', size: [800, 600], shows: 'picture', tile: 'placeholder' },
   { name: 'Café Ünïcode 日本 ☀.jpg', size: [1000, 750], shows: 'picture', tile: 'thumb', thumb: [50, 38] },
-  { name: 'it\'s "quoted".jpg', size: [800, 600], shows: 'picture', tile: 'picture' },
+  { name: 'it\'s "quoted".jpg', size: [800, 600], shows: 'picture', tile: 'placeholder' },
   { name: '<img src=x onerror=alert(3)>.jpg', size: [700, 700], shows: 'picture', tile: 'thumb', thumb: [50, 50] },
-  { name: 'nodotjpg', size: [800, 500], shows: 'picture', tile: 'picture' },
-  { name: 'scan.tif', size: [64, 48], shows: 'notice', tile: 'type', decoy: 'thumbscan.jpg' },
-  { name: 'photo.jpeg', size: [800, 600], shows: 'picture', tile: 'picture', decoy: 'thumbphoto.jpg' },
-  { name: 'damaged.jpg', shows: 'notice', tile: 'type' },
-  { name: 'tiny.jpg', size: [160, 120], shows: 'picture', tile: 'picture' },
-  { name: 'line\u2028separator.jpg', size: [800, 600], shows: 'picture', tile: 'picture' },
-  { name: `Long ${'and longer '.repeat(20)}name.jpg`, size: [640, 480], shows: 'picture', tile: 'picture' },
+  { name: 'nodotjpg', size: [800, 500], shows: 'picture', tile: 'placeholder' },
+  { name: 'scan.tif', size: [64, 48], shows: 'notice', tile: 'placeholder', decoy: 'thumbscan.jpg' },
+  { name: 'photo.jpeg', size: [800, 600], shows: 'picture', tile: 'thumb', thumb: [50, 38] },
+  { name: 'damaged.jpg', shows: 'notice', tile: 'placeholder' },
+  { name: 'tiny.jpg', size: [160, 120], shows: 'picture', tile: 'placeholder' },
+  { name: 'line\u2028separator.jpg', size: [800, 600], shows: 'picture', tile: 'placeholder' },
+  { name: `Long ${'and longer '.repeat(20)}name.jpg`, size: [640, 480], shows: 'picture', tile: 'placeholder' },
+  { name: '2023-08-14 12.30.05.jpg', size: [900, 600], shows: 'picture', tile: 'thumb', thumb: [50, 33], decoy: 'thumb2023-08-14 12.jpg' },
+  { name: '2023-08-14 12.31.10.jpg', size: [900, 600], shows: 'picture', tile: 'thumb', thumb: [50, 33] },
   { name: 'Zebra crossing.jpg', size: [2400, 1600], shows: 'picture', tile: 'thumb', thumb: [50, 33] },
 ];
 
+// Each thumbnail is one colour of its own, far from the others' and from
+// the decoys' black, so a tile's pixels tell whose thumbnail it shows.
+const thumbRows = rows.filter((row) => row.thumb);
+thumbRows.forEach((row, k) => {
+  const hue = (k * 360) / thumbRows.length, f = (n) => {
+    const h = (n + hue / 30) % 12;
+    return Math.round(255 * (0.5 - 0.45 * Math.max(-1, Math.min(h - 3, 9 - h, 1))));
+  };
+  row.colour = [f(0), f(8), f(4)];
+});
+export const DECOY_COLOUR = [0, 0, 0];
 const DECOY_SIZE = [21, 21]; // no real thumbnail has this size
+
+// The name of a picture's thumbnail: "thumb", the name up to its last dot, ".jpg".
+export const thumbName = (name) => `thumb${name.slice(0, name.lastIndexOf('.'))}.jpg`;
 
 // Writes the pictures, their thumbnails and decoys into `folder`, with
 // modified times one minute apart in row order.
@@ -47,11 +63,8 @@ export function makeFolder(folder) {
     else if (!row.size) fs.writeFileSync(file, damagedPicture());
     else fs.writeFileSync(file, jpegPicture(...row.size, (i * 47) % 360));
     fs.utimesSync(file, start + i * 60, start + i * 60);
-    if (row.thumb) {
-      const base = row.name.split('.')[0];
-      fs.writeFileSync(path.join(thumbs, `thumb${base}.jpg`), jpegPicture(...row.thumb, (i * 47) % 360));
-    }
-    if (row.decoy) fs.writeFileSync(path.join(thumbs, row.decoy), jpegPicture(...DECOY_SIZE, 0));
+    if (row.thumb) fs.writeFileSync(path.join(thumbs, thumbName(row.name)), flatPicture(...row.thumb, row.colour));
+    if (row.decoy) fs.writeFileSync(path.join(thumbs, row.decoy), flatPicture(...DECOY_SIZE, DECOY_COLOUR));
   });
 }
 

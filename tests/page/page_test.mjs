@@ -9,7 +9,9 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-import { buildPage, largeName, makeFolder, makeLargeFolder, rows } from './folder.mjs';
+import jpeg from 'jpeg-js';
+import { DECOY_COLOUR, buildPage, largeName, makeFolder, makeLargeFolder, rows } from './folder.mjs';
+import { jpegPicture } from './pictures.mjs';
 
 const orvale = process.argv[2];
 if (!orvale || !fs.existsSync(orvale)) {
@@ -27,6 +29,7 @@ const { chromium } = await import('playwright-core').catch(() => {
 });
 const screens = process.env.ORVALE_PAGE_SCREENS;
 const WAIT = { timeout: 15000 };
+const PAGE_COLOUR = [0x11, 0x13, 0x18]; // --bg, behind the filmstrip
 const last = rows.length - 1;
 const at = (name) => rows.findIndex((row) => row.name === name);
 
@@ -217,7 +220,7 @@ for (const where of ['disk', 'server']) {
       await expectShown(page, last, 'Right at the last picture stays there');
     });
 
-    it('gives each filmstrip tile its thumbnail, else the picture, else the file type', async () => {
+    it('gives each filmstrip tile its own thumbnail, else its number and file type', async () => {
       await page.waitForFunction(() => [...document.querySelectorAll('#strip button')].every((tile) => {
         const img = tile.querySelector('img');
         return img ? img.complete && img.naturalWidth > 0 : tile.classList.contains('none');
@@ -226,21 +229,35 @@ for (const where of ['disk', 'server']) {
         const img = tile.querySelector('img');
         return {
           size: img && [img.naturalWidth, img.naturalHeight],
-          label: getComputedStyle(tile, '::after').content,
+          number: getComputedStyle(tile, '::before').content,
+          type: getComputedStyle(tile, '::after').content,
           name: tile.getAttribute('aria-label'),
+          opacity: +getComputedStyle(tile).opacity,
         };
       }));
       assert.equal(tiles.length, rows.length, 'one tile per picture');
-      rows.forEach((row, i) => {
+      for (const [i, row] of rows.entries()) {
         const tile = tiles[i];
         assert.equal(tile.name, row.name, 'a tile is labelled with its picture\'s name');
-        if (row.tile === 'thumb') assert.deepEqual(tile.size, row.thumb, `${row.name}: its thumbnail`);
-        if (row.tile === 'picture') assert.deepEqual(tile.size, row.size, `${row.name}: the picture itself`);
-        if (row.tile === 'type') {
-          assert.equal(tile.size, null, `${row.name}: no broken image in the tile`);
-          assert.match(tile.label, new RegExp(path.extname(row.name).slice(1), 'i'), `${row.name}: its type as text`);
+        if (row.tile === 'thumb') {
+          assert.deepEqual(tile.size, row.thumb, `${row.name}: a thumbnail's size`);
+          // The tile's middle pixel, as drawn (through the tile's opacity,
+          // over the page), is nearest to its own thumbnail's colour.
+          const shot = jpeg.decode(await page.locator('#strip button').nth(i).screenshot({ type: 'jpeg', quality: 100 }));
+          const at = (Math.floor(shot.height / 2) * shot.width + Math.floor(shot.width / 2)) * 4;
+          const seen = [...shot.data.subarray(at, at + 3)];
+          const drawn = (colour) => colour.map((c, k) => tile.opacity * c + (1 - tile.opacity) * PAGE_COLOUR[k]);
+          const distance = (colour) => Math.hypot(...drawn(colour).map((c, k) => c - seen[k]));
+          const others = [DECOY_COLOUR, ...rows.filter((other) => other.colour && other !== row).map((other) => other.colour)];
+          assert.ok(others.every((colour) => distance(colour) > distance(row.colour)) && distance(row.colour) < 24,
+            `${row.name}: its own thumbnail (pixel ${seen}, own colour ${row.colour})`);
+        } else {
+          assert.equal(tile.size, null, `${row.name}: no picture in the tile`);
+          assert.equal(tile.number, `"${i + 1}"`, `${row.name}: its number`);
+          const type = row.name.includes('.') ? path.extname(row.name).slice(1) : row.name.slice(-3);
+          assert.equal(tile.type, `"${type.toUpperCase()}"`, `${row.name}: its file type`);
         }
-      });
+      }
     });
   });
 }
@@ -523,6 +540,33 @@ describe('a folder of one picture', () => {
     for (const key of ['ArrowRight', 'End', ' ']) await page.keyboard.press(key);
     assert.equal((await shown(page)).count, '1 / 1', 'still the one picture');
     assert.ok(!(await playing(page)), 'one picture does not play');
+    await page.context().close();
+  });
+});
+
+describe('a folder without thumbnails', () => {
+  it('fetches no picture for the filmstrip: only the one shown and the next', async () => {
+    const bare = path.join(root, 'No thumbnails');
+    fs.mkdirSync(bare);
+    const names = Array.from({ length: 12 }, (_, i) => `p${String(i + 1).padStart(2, '0')}.jpg`);
+    names.forEach((name, i) => fs.writeFileSync(path.join(bare, name), jpegPicture(320, 240, i * 30)));
+    allowed.push(pathToFileURL(bare).href + '/');
+    const page = await newPage();
+    await page.goto(pathToFileURL(buildPage(orvale, bare, ['--by-name'])).href);
+    const fetched = () => names.filter((name) => requested.has(path.join(bare, name)));
+    for (const [key, n] of [[null, 1], ['ArrowRight', 2], ['ArrowRight', 3]]) {
+      if (key) await page.keyboard.press(key);
+      await page.waitForFunction((caption) => document.getElementById('caption').textContent === caption
+        && [...document.querySelectorAll('#strip .tile')].every((tile) => tile.classList.contains('none')), names[n - 1], WAIT);
+      await waitFor(() => requested.has(path.join(bare, names[n])), `${names[n]} fetched ahead`);
+    }
+    assert.equal(await page.locator('#strip .tile').count(), names.length, 'every tile is there');
+    assert.deepEqual(fetched(), names.slice(0, 4), 'the pictures shown and the one after each, no other');
+    assert.ok(names.every((name) => requested.has(path.join(bare, 'ThumbNails', `thumb${name.slice(0, -4)}.jpg`))),
+      'each tile asked for its thumbnail');
+    await screenshot(page, 'desktop-no-thumbnails.png');
+    await page.setViewportSize({ width: 390, height: 844 });
+    await screenshot(page, 'phone-no-thumbnails.png');
     await page.context().close();
   });
 });

@@ -34,6 +34,13 @@ export function jpegPicture(width, height, hue) {
   return jpeg.encode(landscape(width, height, hue), 85).data;
 }
 
+// A JPEG of one colour ([r, g, b]), for a thumbnail that shows whose it is.
+export function flatPicture(width, height, colour) {
+  const data = Buffer.alloc(width * height * 4, 255);
+  for (let at = 0; at < data.length; at += 4) data.set(colour, at);
+  return jpeg.encode({ data, width, height }, 95).data;
+}
+
 // An uncompressed RGB TIF: a file that is a real picture, but one that most
 // browsers do not show.
 export function tifPicture(width, height) {
