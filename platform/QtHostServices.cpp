@@ -16,9 +16,9 @@ QString FromText(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// A message box grows with its text: past this many lines its OK button
-// would leave a small screen.
-constexpr qsizetype kMostLinesShown = 20;
+// A message box grows with its text, and long lines wrap: past this many
+// lines its OK button could leave the screen.
+constexpr qsizetype kMostLinesShown = 10;
 }  // namespace
 
 QtHostServices::QtHostServices(QWidget* owner) : owner_(owner) {}

@@ -335,7 +335,7 @@ TEST_F(ThumbsWindowTest, UnreadablePicturesAreSkippedAndToldInOneMessageAtTheEnd
   const auto& [text, details] = boxes[0];
   EXPECT_TRUE(text.startsWith("24 of 25 pictures could not be read; they have no thumbnails:"))
       << text.toStdString();
-  EXPECT_LE(text.count('\n'), 19) << "a screenful";
+  EXPECT_LE(text.count('\n'), 9) << "a screenful";
   EXPECT_EQ(details.toStdString(), tesselet::BatchReport(window.LastOutcome()))
       << "all of it, every picture with its error, in the details";
   EXPECT_TRUE(details.endsWith("\nThe other one has its thumbnail.")) << details.toStdString();
