@@ -271,15 +271,22 @@ describe('moving around the slide show', () => {
   });
   after(() => page.context().close());
 
-  it('follows the keyboard', async () => {
+  it('follows the keyboard, with the filmstrip shown or hidden', async () => {
+    // A template may hide the filmstrip: the tiles then have no width at all.
     const steps = [
       ['End', last], ['Home', 0], ['ArrowLeft', 0], ['ArrowRight', 1], ['ArrowRight', 2],
       ['ArrowLeft', 1], ['PageDown', 2], ['PageUp', 1], ['End', last], ['ArrowLeft', last - 1],
+      ['Home', 0, 'strip hidden'], ['ArrowRight', 1, 'strip hidden'], ['End', last, 'strip hidden'],
     ];
-    for (const [key, expected] of steps) {
+    for (const [key, expected, hidden] of steps) {
+      await page.evaluate((none) => { document.getElementById('strip').style.display = none ? 'none' : ''; }, !!hidden);
+      const errors = complaints.length, why = `key ${key}${hidden ? ', ' + hidden : ''}`;
       await page.keyboard.press(key);
-      await expectShown(page, expected, `key ${key}`);
+      const now = await expectShown(page, expected, why);
+      assert.equal(now.address, rows[expected].name, `${why}: the address names the picture`);
+      assert.deepEqual(complaints.slice(errors), [], `${why}: no script error`);
     }
+    await page.evaluate(() => { document.getElementById('strip').style.display = ''; });
   });
 
   it('follows the buttons and the arrows over the picture', async () => {
