@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/QtText.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/SizeText.h"
 #include "tesselet/batch/ThumbnailNaming.h"
-#include "tesselet/window/QtText.h"
 #include "tesselet/window/ThumbnailMakerStartUp.h"
 
 namespace {
@@ -35,7 +35,7 @@ void CheckArgument(const std::vector<std::string>& words) {
   Require(argument == joined);  // joined by single blanks, quotes and all kept
   // The folder reaches the batch through the window's text boxes, whatever
   // bytes its name holds.
-  Require(tesselet::ToBytes(tesselet::ToQString(argument)) == argument);
+  Require(platform::ToBytes(platform::ToQString(argument)) == argument);
 }
 
 void CheckFolderText(const std::string& text) {

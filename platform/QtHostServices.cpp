@@ -2,20 +2,16 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTimer>
-#include <QUrl>
+
+#include "platform/DetachedProcess.h"
+#include "platform/QtText.h"
 
 namespace platform {
 
 namespace {
-QString FromText(const std::string& text) {
-  return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 // A message box grows with its text, and long lines wrap: past this many
 // lines its OK button could leave the screen.
 constexpr qsizetype kMostLinesShown = 10;
@@ -27,8 +23,8 @@ void QtHostServices::showMessage(const std::string& body, const std::string& tit
                                  MessageIcon icon) {
   const QMessageBox::Icon shown =
       icon == MessageIcon::kInformation ? QMessageBox::Information : QMessageBox::NoIcon;
-  const QString text = FromText(body);
-  QMessageBox box(shown, FromText(title), text, QMessageBox::Ok, owner_);
+  const QString text = ToQString(body);
+  QMessageBox box(shown, ToQString(title), text, QMessageBox::Ok, owner_);
   // A long message shows its first lines, and all of it under "Show
   // Details...", where it scrolls.
   if (const QStringList lines = text.split('\n'); lines.size() > kMostLinesShown) {
@@ -39,7 +35,7 @@ void QtHostServices::showMessage(const std::string& body, const std::string& tit
 }
 
 bool QtHostServices::askYesNo(const std::string& prompt, const std::string& title) {
-  QMessageBox box(QMessageBox::Critical, FromText(title), FromText(prompt),
+  QMessageBox box(QMessageBox::Critical, ToQString(title), ToQString(prompt),
                   QMessageBox::Yes | QMessageBox::No, owner_);
   box.setDefaultButton(QMessageBox::No);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -49,17 +45,15 @@ bool QtHostServices::askYesNo(const std::string& prompt, const std::string& titl
 }
 
 void QtHostServices::openDocument(const std::string& target, const std::string&) {
-  const QString text = FromText(target);
-  const QUrl url = QDir::isAbsolutePath(text) ? QUrl::fromLocalFile(text) : QUrl(text);
-  QDesktopServices::openUrl(url);
+  QDesktopServices::openUrl(DocumentUrl(target));
 }
 
+// Started from the bytes themselves: Qt's own start would pass a folder whose
+// name is not UTF-8 on as another name.
 bool QtHostServices::startProgram(const std::string& program,
                                   const std::vector<std::string>& arguments,
                                   const std::string& workingFolder) {
-  QStringList args;
-  for (const auto& a : arguments) args << FromText(a);
-  return QProcess::startDetached(FromText(program), args, FromText(workingFolder));
+  return StartDetachedProcess(program, arguments, workingFolder);
 }
 
 void QtHostServices::beep() { QApplication::beep(); }

@@ -4,15 +4,14 @@
 #include <QMimeData>
 
 #include "orvale/window/DroppedItems.h"
+#include "platform/QtText.h"
 
 namespace orvale {
 
 FolderDropBox::FolderDropBox(QWidget* parent) : QPlainTextEdit(parent) { setAcceptDrops(true); }
 
 void FolderDropBox::showText(const std::string& text) {
-  shownBytes_ = text;
-  shownText_ = QString::fromUtf8(text.data(), qsizetype(text.size()));
-  setPlainText(shownText_);
+  setPlainText(platform::ToQString(text));
   moveCursor(QTextCursor::End);
   // The build runs inside one event and handles no others while it works,
   // so a text that waited for the next paint would never be seen: the folder
@@ -20,12 +19,7 @@ void FolderDropBox::showText(const std::string& text) {
   viewport()->repaint();
 }
 
-std::string FolderDropBox::text() const {
-  const QString current = toPlainText();
-  if (current == shownText_) return shownBytes_;
-  const QByteArray bytes = current.toUtf8();
-  return std::string(bytes.constData(), std::size_t(bytes.size()));
-}
+std::string FolderDropBox::text() const { return platform::ToBytes(toPlainText()); }
 
 // Every drag is welcome, whatever it carries.
 void FolderDropBox::dragEnterEvent(QDragEnterEvent* event) { TakeDrop(*event); }

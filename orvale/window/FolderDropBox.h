@@ -21,8 +21,8 @@ class FolderDropBox : public QPlainTextEdit {
   // Replaces the text, puts the caret after its last character and paints
   // the box at once.
   void showText(const std::string& text);
-  // The text as bytes: exactly those last shown while nobody has edited
-  // them, so a path that is not valid UTF-8 still names its folder.
+  // The text as bytes: a path that is not valid UTF-8, shown or typed,
+  // still names its folder.
   std::string text() const;
 
  protected:
@@ -33,8 +33,6 @@ class FolderDropBox : public QPlainTextEdit {
 
  private:
   DropHandler dropHandler_;
-  std::string shownBytes_;
-  QString shownText_;
 };
 
 }  // namespace orvale

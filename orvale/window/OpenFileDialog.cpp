@@ -2,11 +2,13 @@
 
 #include <QFileDialog>
 
+#include "platform/QtText.h"
+
 namespace orvale {
 
 std::optional<std::string> ShowOpenFileDialog(QWidget& owner, const std::string& initialFolder,
                                               const QStringList& fileTypes) {
-  QFileDialog dialog(&owner, QStringLiteral("Open"), QString::fromStdString(initialFolder));
+  QFileDialog dialog(&owner, QStringLiteral("Open"), platform::ToQString(initialFolder));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // The captions name the types; the patterns in the last brackets stay out
@@ -15,8 +17,7 @@ std::optional<std::string> ShowOpenFileDialog(QWidget& owner, const std::string&
   dialog.setNameFilters(fileTypes);
   if (!fileTypes.isEmpty()) dialog.selectNameFilter(fileTypes.front());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const QByteArray bytes = dialog.selectedFiles().front().toUtf8();
-  return std::string(bytes.constData(), std::size_t(bytes.size()));
+  return platform::ToBytes(dialog.selectedFiles().front());
 }
 
 }  // namespace orvale

@@ -1,17 +1,17 @@
 #include "orvale/window/TailTemplateChoice.h"
 
-#include <QByteArray>
 #include <QString>
+
+#include "platform/QtText.h"
 
 namespace orvale {
 
 std::string TailTemplateText(const std::filesystem::path& programFolder,
                              const std::string& chosen) {
-  const QString folder = QString::fromStdString(programFolder.string());
-  const QString file = QString::fromStdString(chosen);
+  const QString folder = platform::ToQString(programFolder.string());
+  const QString file = platform::ToQString(chosen);
   if (folder.isEmpty() || !file.startsWith(folder, Qt::CaseInsensitive)) return chosen;
-  const QByteArray tail = file.mid(folder.size()).toUtf8();
-  const std::string rest(tail.constData(), std::size_t(tail.size()));
+  const std::string rest = platform::ToBytes(file.mid(folder.size()));
   if (folder.endsWith('/')) return "./" + rest;  // the root folder
   // A sibling that merely starts with the folder's name is not below it.
   if (!rest.starts_with('/')) return chosen;

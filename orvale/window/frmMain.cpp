@@ -12,6 +12,7 @@
 #include "orvale/window/ProgramIcon.h"
 #include "orvale/window/TailTemplateChoice.h"
 #include "orvale/window/ThumbnailMakerLaunch.h"
+#include "platform/QtText.h"
 #include "platform/RunTimeError.h"
 #include "platform/TwipsLayout.h"
 
@@ -193,8 +194,7 @@ bool frmMain::sortAlphabetically() const { return optSortBy[0].isChecked(); }
 bool frmMain::includeBmpGifTif() const { return chkBMPandGIF.isChecked(); }
 
 std::string frmMain::lastPartFileName() const {
-  const QByteArray bytes = txtLastPartFileName.text().toUtf8();
-  return std::string(bytes.constData(), std::size_t(bytes.size()));
+  return platform::ToBytes(txtLastPartFileName.text());
 }
 
 void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items) {
@@ -242,13 +242,13 @@ void frmMain::cmdBrowse_Click() {
     const std::optional<std::string> chosen =
         chooseFile_(*this, programFolder_.string(), kTailTemplateTypes);
     if (!chosen) return;  // cancelled: the box keeps its template
-    txtLastPartFileName.setText(QString::fromStdString(*chosen));
+    txtLastPartFileName.setText(platform::ToQString(*chosen));
     if (txtLastPartFileName.text().size() > kLongestFileName)
       host_.showMessage(
           "Windows long file names cannot exceed 256 characters.  This includes the path to "
           "the file.",
           kProgramName);
-    txtLastPartFileName.setText(QString::fromStdString(TailTemplateText(programFolder_, *chosen)));
+    txtLastPartFileName.setText(platform::ToQString(TailTemplateText(programFolder_, *chosen)));
   } catch (const platform::RunTimeError& error) {
     if (error.number() != kDialogFailedToLoad) {
       host_.showMessage("Error Opening Common Dialogue ", "Please try again.");
@@ -313,10 +313,7 @@ void frmMain::cmdMore_Click() {
   }
 }
 
-void frmMain::txtFileName_Change() {
-  const QByteArray bytes = txtFileName.text().toUtf8();
-  state_.PageFileName.assign(bytes.constData(), std::size_t(bytes.size()));
-}
+void frmMain::txtFileName_Change() { state_.PageFileName = platform::ToBytes(txtFileName.text()); }
 
 bool frmMain::isMaximisedNow() const {
   const Qt::WindowStates states = windowState();

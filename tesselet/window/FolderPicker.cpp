@@ -2,9 +2,12 @@
 
 #include <QPushButton>
 
-#include "tesselet/window/QtText.h"
+#include "platform/QtText.h"
 
 namespace tesselet {
+
+using platform::ToBytes;
+using platform::ToQString;
 
 FolderPicker::FolderPicker(QWidget* owner, const std::string& promptText, Callback callback)
     : QDialog(owner), callback_(std::move(callback)) {

@@ -3,12 +3,15 @@
 #include <utility>
 
 #include "common/UnloadAllForms.h"
+#include "platform/QtText.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/ProgramName.h"
-#include "tesselet/window/QtText.h"
 #include "tesselet/window/frmThumbs.h"
 
 namespace tesselet {
+
+using platform::ToBytes;
+using platform::ToQString;
 
 Module1::Module1(platform::HostServices& host, common::FormsCollection& forms,
                  common::TimeOfDayClock clock)

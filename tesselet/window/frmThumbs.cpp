@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/QtText.h"
 #include "platform/RunTimeError.h"
 #include "platform/TwipsLayout.h"
 #include "tesselet/batch/BatchProgress.h"
@@ -13,7 +14,6 @@
 #include "tesselet/batch/ImageListing.h"
 #include "tesselet/batch/ProgramName.h"
 #include "tesselet/imaging/SystemColour.h"
-#include "tesselet/window/QtText.h"
 
 namespace tesselet {
 
@@ -21,6 +21,8 @@ namespace {
 
 using platform::Pixels;
 using platform::Place;
+using platform::ToBytes;
+using platform::ToQString;
 
 constexpr int kClientWidth = 5520;
 constexpr int kClientHeight = 1125;

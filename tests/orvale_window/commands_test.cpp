@@ -55,6 +55,8 @@ TEST(TailTemplateText, FilesInOrBelowTheProgramFolderAreWrittenShort) {
       {"a sibling sharing the name's start is elsewhere", "/tools/slides",
        "/tools/slides2/LastPart.txt", "/tools/slides2/LastPart.txt"},
       {"the root folder", "/", "/LastPart3.txt", "./LastPart3.txt"},
+      {"names that are not UTF-8 keep their bytes", "/tools/caf\xE9", "/tools/caf\xE9/Tail\xE9.txt",
+       "./Tail\xE9.txt"},
   };
   for (const auto& row : rows)
     EXPECT_EQ(orvale::TailTemplateText(row.folder, row.chosen), row.text) << row.rule;
