@@ -1,7 +1,6 @@
 #include "orvale/window/WindowStartUp.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <iostream>
 
 #include "platform/DisplayCheck.h"
@@ -13,10 +12,8 @@ namespace orvale {
 int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>& paths) {
   state.PageFileName = "Index.htm";
   form.show();
-  if (!paths.empty()) {
-    // Built once the window is on screen and events flow, as a drop would be.
-    QTimer::singleShot(0, &form, [&form, paths] { form.txtFolderToBrowse_OLEDragDrop(paths); });
-  }
+  // Built once the window is on screen and events flow, as a drop is.
+  if (!paths.empty()) form.takeDrop(paths);
   return QApplication::exec();
 }
 

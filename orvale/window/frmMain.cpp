@@ -91,9 +91,8 @@ void frmMain::createControls() {
   txtFolderToBrowse.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtFolderToBrowse.setTabChangesFocus(true);
   txtFolderToBrowse.setToolTip("Drag a folder or files onto this text box.");
-  txtFolderToBrowse.setDropHandler([this](const std::optional<std::vector<std::string>>& items) {
-    txtFolderToBrowse_OLEDragDrop(items);
-  });
+  txtFolderToBrowse.setDropHandler(
+      [this](const std::optional<std::vector<std::string>>& items) { takeDrop(items); });
 
   // Never shown: the build runs its click, nobody clicks it.
   Place(Command1, client, "Command1", 3240, 6480, 2715, 390, "Create Index.htm");
@@ -197,12 +196,35 @@ std::string frmMain::lastPartFileName() const {
   return platform::ToBytes(txtLastPartFileName.text());
 }
 
+void frmMain::takeDrop(const std::optional<std::vector<std::string>>& items) {
+  waitingDrops_.push_back(items);
+  QMetaObject::invokeMethod(
+      this, [this] { buildWaitingDrops(); }, Qt::QueuedConnection);
+}
+
+void frmMain::buildWaitingDrops() {
+  // The running build takes them up when it ends.
+  if (!buildMayStart_) return;
+  while (!waitingDrops_.empty()) {
+    const std::optional<std::vector<std::string>> items = std::move(waitingDrops_.front());
+    waitingDrops_.pop_front();
+    txtFolderToBrowse_OLEDragDrop(items);
+  }
+}
+
+void frmMain::pause(double seconds) {
+  const bool mayStart = std::exchange(buildMayStart_, true);
+  common::WaitSeconds(host_, seconds, clock_);
+  buildMayStart_ = mayStart;
+}
+
 void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items) {
+  const bool mayStart = std::exchange(buildMayStart_, false);
   host_.setBusyPointer(true);
   txtFolderToBrowse.showText("Scanning Folder...");
-  common::WaitSeconds(host_, 0.6, clock_);
+  pause(0.6);
   txtFolderToBrowse.showText("Building slideshow...");
-  common::WaitSeconds(host_, 0.5, clock_);
+  pause(0.5);
   // Each item in turn; the last one decides which folder is built.
   if (items) {
     for (const std::string& item : *items) {
@@ -220,6 +242,11 @@ void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std:
   } else {
     for (int k = 0; k < 3; ++k) host_.beep();
   }
+  buildMayStart_ = mayStart;
+  // Drops taken while this build could not give way wait for it no longer.
+  if (!waitingDrops_.empty())
+    QMetaObject::invokeMethod(
+        this, [this] { buildWaitingDrops(); }, Qt::QueuedConnection);
 }
 
 ScanOutcome frmMain::Command1_Click() {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -53,6 +54,9 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   // The build a drop on the folder box runs: the dropped items' local paths,
   // or nothing for a drop without a file list.
   void txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std::string>>& items);
+  // Takes a drop's items at once and has them built after the event that
+  // brought them, in turn with every other drop: none is ever lost.
+  void takeDrop(const std::optional<std::vector<std::string>>& items);
 
   // Replaces the Open dialog that "..." shows, so tests can answer it.
   void setOpenFileChooser(OpenFileChooser chooser) { chooseFile_ = std::move(chooser); }
@@ -117,6 +121,10 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   void mnuDemo_Click();
   void mnuHelp_Click();
   void mnuHelpAbout_Click();
+  // Builds the drops that wait, one after the other, unless a build is
+  // past its pauses.
+  void buildWaitingDrops();
+  void pause(double seconds);
   // Hands a file to the desktop, from the program folder.
   void shellOpen(const std::string& target);
   // The warning about backups, then the user's copy of the template in the
@@ -138,6 +146,15 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   // no other way to know whether CurrentFolder is the folder just built.
   ScanOutcome latestScan_;
   OpenFileChooser chooseFile_ = ShowOpenFileDialog;
+  // Drops taken and not yet built, oldest first. A drop is built after the
+  // event that brought it: the platform ends its side of a drag only when
+  // that event returns, and a drag that starts in the meantime must not be
+  // ended with it.
+  std::deque<std::optional<std::vector<std::string>>> waitingDrops_;
+  // No build runs, or the one that runs is in a pause, where a drop may run
+  // a whole build of its own; elsewhere (a question open, the page being
+  // written) a new build would change what the running one works on.
+  bool buildMayStart_ = true;
   // Made on first demand and again after it was closed; one box at most.
   std::unique_ptr<frmAbout> about_;
 };

@@ -41,21 +41,37 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
 
-  // A whole drag over the folder box, ending in the drop. True when the
-  // box accepted every step.
-  bool DropOnBox(const QMimeData& data) { return Drop(*form->txtFolderToBrowse.viewport(), data); }
+  // A whole drag over the folder box, ending in the drop, and the events
+  // that follow it. True when the box accepted every step.
+  bool DropOnBox(const QMimeData& data) {
+    const bool accepted = Drop(*form->txtFolderToBrowse.viewport(), data);
+    QCoreApplication::sendPostedEvents();
+    return accepted;
+  }
 
   static bool Drop(QWidget& target, const QMimeData& data) {
-    const QPointF point(target.width() / 2.0, target.height() / 2.0);
-    QDragEnterEvent enter(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+    const bool dragged = Drag(target, data);
+    return Release(target, data) && dragged;
+  }
+
+  // A drag entering the target and moving over it.
+  static bool Drag(QWidget& target, const QMimeData& data) {
+    const QPoint point(target.width() / 2, target.height() / 2);
+    QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
                           Qt::NoModifier);
     QApplication::sendEvent(&target, &enter);
-    QDragMoveEvent move(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+    QDragMoveEvent move(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
                         Qt::NoModifier);
     QApplication::sendEvent(&target, &move);
+    return enter.isAccepted() && move.isAccepted();
+  }
+
+  // The drag's button let go over the target.
+  static bool Release(QWidget& target, const QMimeData& data) {
+    const QPointF point(target.width() / 2.0, target.height() / 2.0);
     QDropEvent drop(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&target, &drop);
-    return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
+    return drop.isAccepted();
   }
 
   static std::unique_ptr<QMimeData> Files(const std::vector<std::string>& paths) {

@@ -1,4 +1,6 @@
 #include <QMimeData>
+#include <functional>
+#include <utility>
 
 #include "orvale/window/DroppedItems.h"
 #include "tests/orvale_window/WindowTestSupport.h"
@@ -131,6 +133,104 @@ TEST_F(MainWindowTest, TheLastDroppedItemDecidesTheFolder) {
   ASSERT_TRUE(DropOnBox(*Files({secondPicture.string(), secondOther.string()})));
   EXPECT_TRUE(host.questions.empty());
   EXPECT_EQ(host.opened.size(), 1u);
+}
+
+namespace {
+
+// Lets a test act in the middle of a build: in its first pause, or while its
+// first question is open (a modal box handles events too).
+struct HostThatActsMidBuild : platform::RecordingHostServices {
+  std::function<void()> inPause, inQuestion;
+  void processEvents(std::chrono::milliseconds maxWait) override {
+    RecordingHostServices::processEvents(maxWait);
+    if (const auto act = std::exchange(inPause, nullptr)) act();
+  }
+  bool askYesNo(const std::string& prompt, const std::string& title) override {
+    if (const auto act = std::exchange(inQuestion, nullptr)) act();
+    return RecordingHostServices::askYesNo(prompt, title);
+  }
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, EveryDropRunsABuildOfItsOwnWheneverItIsLetGo) {
+  enum class LetGo { kInAPause, kInAQuestion, kAfterTheBuild };
+  const struct {
+    const char* rule;
+    LetGo when;
+    bool builtInsideTheFirst;
+  } rows[] = {
+      {"let go in a pause: built at once, then the first build goes on", LetGo::kInAPause, true},
+      {"let go while the first build asks: built once the first has ended", LetGo::kInAQuestion,
+       false},
+      {"dragged in during a build, let go after it ended", LetGo::kAfterTheBuild, false},
+  };
+  for (const auto& row : rows) {
+    TempFolder first, second;
+    first.write("a.jpg", "x");
+    first.write("Index.htm", "old page");
+    second.write("b.jpg", "x");
+    HostThatActsMidBuild host;
+    host.answers = {true};
+    common::FormsCollection forms;
+    orvale::frmMain form(state, host, program.path(), forms, [this] { return now += 0.05; });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form)) << row.rule;
+    std::vector<std::string> shown;
+    QObject::connect(&form.txtFolderToBrowse, &QPlainTextEdit::textChanged, [&] {
+      const QString text = form.txtFolderToBrowse.toPlainText();
+      if (!text.isEmpty()) shown.push_back(text.toStdString());
+    });
+    QWidget& box = *form.txtFolderToBrowse.viewport();
+    auto secondDrop = Files({second.path().string()});
+    // The drag's data is gone once it was dropped, as a file manager's is.
+    const auto letGo = [&] {
+      const std::size_t before = shown.size();
+      EXPECT_TRUE(Release(box, *secondDrop)) << row.rule;
+      EXPECT_EQ(shown.size(), before) << row.rule << ": nothing is built inside the drop event";
+      secondDrop.reset();
+      QCoreApplication::sendPostedEvents();
+    };
+    if (row.when == LetGo::kInAPause)
+      host.inPause = [&] {
+        Drag(box, *secondDrop);
+        letGo();
+      };
+    if (row.when == LetGo::kInAQuestion)
+      host.inQuestion = [&] {
+        Drag(box, *secondDrop);
+        letGo();
+      };
+    if (row.when == LetGo::kAfterTheBuild) host.inPause = [&] { Drag(box, *secondDrop); };
+
+    ASSERT_TRUE(Drop(box, *Files({first.path().string()}))) << row.rule;
+    QCoreApplication::sendPostedEvents();
+    if (row.when == LetGo::kAfterTheBuild) letGo();
+
+    const Statuses firstBuild{"Scanning Folder...", "Building slideshow...", first.path().string(),
+                              "Done"};
+    const Statuses secondBuild{"Scanning Folder...", "Building slideshow...",
+                               second.path().string(), "Done"};
+    Statuses expected;
+    if (row.builtInsideTheFirst) {
+      expected = {firstBuild[0]};
+      expected.insert(expected.end(), secondBuild.begin(), secondBuild.end());
+      expected.insert(expected.end(), firstBuild.begin() + 1, firstBuild.end());
+    } else {
+      expected = firstBuild;
+      expected.insert(expected.end(), secondBuild.begin(), secondBuild.end());
+    }
+    EXPECT_EQ(shown, expected) << row.rule;
+    std::vector<std::string> opened;
+    for (const auto& launch : host.opened) opened.push_back(launch.program);
+    const std::string firstPage = first.withSlash() + "Index.htm";
+    const std::string secondPage = second.withSlash() + "Index.htm";
+    EXPECT_EQ(opened, (row.builtInsideTheFirst ? Statuses{secondPage, firstPage}
+                                               : Statuses{firstPage, secondPage}))
+        << row.rule << ": each page written into its own folder and opened";
+    EXPECT_NE(TempFolder::read(first.path() / "Index.htm"), "old page") << row.rule;
+    EXPECT_TRUE(host.messages.empty()) << row.rule;
+  }
 }
 
 TEST_F(MainWindowTest, FailedOrDeclinedBuildsEndWithThreeBeeps) {
