@@ -5,6 +5,7 @@
 #include "orvale/builder/Module1.h"
 #include "orvale/builder/ProgramName.h"
 #include "orvale/builder/ScanFolder.h"
+#include "orvale/builder/TemplatePaths.h"
 #include "orvale/builder/ThumbnailMaker.h"
 #include "platform/ChildProcess.h"
 #include "platform/ConsoleHostServices.h"
@@ -39,6 +40,8 @@ int RunCommandLineBuild(const HeadlessBuild& build, std::ostream& out, std::ostr
   Module1 state;
   state.PageFileName = build.pageName;
   const ScanOutcome outcome = ScanFolder(build.folder, build.options, state, host, programFolder);
+  for (const std::string& copy : outcome.userCopiesRead)
+    host.showMessage(UserCopyReadNote(copy), kProgramName, platform::MessageIcon::kNone);
   // As from the window, the thumbnails follow whenever the folder was
   // reached, whether or not the page was written.
   const bool thumbnailsMade =

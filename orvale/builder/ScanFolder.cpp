@@ -84,9 +84,13 @@ ReplaceDecision DecideOnExistingPage(const std::string& pagePath, Module1& state
 }
 
 void WritePage(const std::string& pagePath, const std::string& listText,
-               const BuildOptions& options, const std::filesystem::path& programFolder) {
-  WritePageFile(pagePath, listText, HeadTemplatePath(programFolder),
-                TailTemplatePath(programFolder, options.lastPartFileName()));
+               const BuildOptions& options, const std::filesystem::path& programFolder,
+               ScanOutcome& outcome) {
+  const TemplateRead head = HeadTemplatePath(programFolder);
+  const TemplateRead tail = TailTemplatePath(programFolder, options.lastPartFileName());
+  for (const TemplateRead& read : {head, tail})
+    if (read.isUserCopy) outcome.userCopiesRead.push_back(read.path);
+  WritePageFile(pagePath, listText, head.path, tail.path);
 }
 
 }  // namespace
@@ -106,7 +110,7 @@ ScanOutcome ScanFolder(const std::string& folderPath, const BuildOptions& option
     const std::string pagePath = state.CurrentFolder + state.PageFileName;
     if (DecideOnExistingPage(pagePath, state, host, programFolder) == ReplaceDecision::kStop)
       return outcome;
-    WritePage(pagePath, listText, options, programFolder);
+    WritePage(pagePath, listText, options, programFolder, outcome);
     outcome.pageWritten = true;
   } catch (const platform::RunTimeError& error) {
     ReportFailure(error, outcome, state, host, programFolder);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "orvale/builder/BuildOptions.h"
 #include "orvale/builder/Module1.h"
@@ -15,6 +16,9 @@ struct ScanOutcome {
   bool folderReached = false;
   // The page is in place at CurrentFolder + PageFileName.
   bool pageWritten = false;
+  // The user's own template copies the page was built from, for the build
+  // to say so where the user looks.
+  std::vector<std::string> userCopiesRead;
 };
 
 // Turns one folder into a slide show page: collects and orders its pictures,

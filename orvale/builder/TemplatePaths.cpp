@@ -1,16 +1,10 @@
 #include "orvale/builder/TemplatePaths.h"
 
-#include <fcntl.h>
-
 #include <QString>
-#include <cerrno>
 #include <cstdlib>
 #include <system_error>
-#include <vector>
 
-#include "orvale/builder/ProgramName.h"
-#include "platform/AtomicFile.h"
-#include "platform/FileDescriptor.h"
+#include "orvale/builder/UserTemplateCopy.h"
 #include "platform/RunTimeError.h"
 
 namespace orvale {
@@ -41,27 +35,25 @@ bool Exists(const std::filesystem::path& path) {
   return std::filesystem::exists(path, error);
 }
 
-// A copy that fails half-way leaves no file behind, so a torn template never
-// becomes the one every build reads.
-void CopyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  const platform::FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!source.isOpen()) throw platform::RunTimeError::fromErrno(errno, kProgramName);
-  std::error_code folderError;
-  std::filesystem::create_directories(to.parent_path(), folderError);
-  if (folderError) {
-    throw platform::RunTimeError::fromErrno(folderError.value(),
-                                            platform::FileOperation::kOpenFolder, kProgramName);
-  }
-  platform::AtomicFile copy(to.string(), kProgramName);
-  copy.open();
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    const ssize_t got = source.readSome(buffer.data(), buffer.size());
-    if (got < 0) throw platform::RunTimeError::fromErrno(errno, kProgramName);
-    if (got == 0) break;
-    copy.write(buffer.data(), std::size_t(got));
-  }
-  copy.commit();
+// Where a file lies below the program folder, or nothing when it lies
+// elsewhere. Both are resolved first (links followed, "." and ".." gone),
+// so every way of writing one name gives one answer.
+std::optional<std::filesystem::path> PlaceBelow(const std::filesystem::path& programFolder,
+                                                const std::filesystem::path& file) {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::weakly_canonical(programFolder, error);
+  if (error) return std::nullopt;
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(file, error);
+  if (error) return std::nullopt;
+  const std::filesystem::path below = resolved.lexically_relative(folder);
+  if (below.empty() || *below.begin() == "." || *below.begin() == "..") return std::nullopt;
+  return below;
+}
+
+// The user has a copy, and it says something the shipped file does not.
+bool CopyShadowsShipped(const TemplateFile& file) {
+  return file.userCopy && Exists(*file.userCopy) &&
+         !(Exists(file.shipped) && IsUnchangedCopy(*file.userCopy));
 }
 
 }  // namespace
@@ -88,40 +80,50 @@ TemplateFile HeadTemplate(const std::filesystem::path& programFolder,
 TemplateFile TailTemplate(const std::filesystem::path& programFolder,
                           const std::filesystem::path& userFolder, const std::string& text) {
   const std::filesystem::path named(text);
-  if (named.is_absolute()) return {named, std::nullopt};
   const std::string folder = programFolder.string();
-  TemplateFile file{
-      std::filesystem::path(folder + (folder.ends_with('/') ? "" : "/") + text).lexically_normal(),
-      std::nullopt};
-  const std::filesystem::path below = named.lexically_normal();
-  const bool leavesFolder = below.empty() || *below.begin() == "." || *below.begin() == "..";
-  if (!userFolder.empty() && !leavesFolder) file.userCopy = userFolder / below;
+  TemplateFile file{named.is_absolute()
+                        ? named
+                        : std::filesystem::path(folder + (folder.ends_with('/') ? "" : "/") + text)
+                              .lexically_normal(),
+                    std::nullopt};
+  if (userFolder.empty()) return file;
+  if (const auto below = PlaceBelow(programFolder, file.shipped))
+    file.userCopy = userFolder / *below;
   return file;
 }
 
-std::string TemplateToRead(const TemplateFile& file) {
-  if (file.userCopy && Exists(*file.userCopy)) return file.userCopy->string();
-  return file.shipped.string();
+TemplateRead TemplateToRead(const TemplateFile& file) {
+  if (CopyShadowsShipped(file)) return {file.userCopy->string(), true};
+  return {file.shipped.string(), false};
+}
+
+std::string UserCopyReadNote(const std::string& path) {
+  return "Built with your own copy of the template: " + path;
 }
 
 TemplateToOpen TemplateToEdit(const TemplateFile& file) {
   if (!file.userCopy) return {file.shipped.string(), std::nullopt};
-  if (Exists(*file.userCopy)) return {file.userCopy->string(), std::nullopt};
   // Nothing shipped to copy: the named file is opened, to be made there.
-  if (!Exists(file.shipped)) return {file.shipped.string(), std::nullopt};
+  if (!Exists(file.shipped)) {
+    return {Exists(*file.userCopy) ? file.userCopy->string() : file.shipped.string(), std::nullopt};
+  }
+  const bool current =
+      Exists(*file.userCopy) &&
+      !(IsUnchangedCopy(*file.userCopy) && ShippedFileChangedSince(*file.userCopy, file.shipped));
+  if (current) return {file.userCopy->string(), std::nullopt};
   try {
-    CopyFile(file.shipped, *file.userCopy);
+    MakeUserCopy(file.shipped, *file.userCopy);
     return {file.userCopy->string(), std::nullopt};
   } catch (const platform::RunTimeError& error) {
     return {file.shipped.string(), error};
   }
 }
 
-std::string HeadTemplatePath(const std::filesystem::path& programFolder) {
+TemplateRead HeadTemplatePath(const std::filesystem::path& programFolder) {
   return TemplateToRead(HeadTemplate(programFolder, UserTemplateFolder()));
 }
 
-std::string TailTemplatePath(const std::filesystem::path& programFolder, const std::string& text) {
+TemplateRead TailTemplatePath(const std::filesystem::path& programFolder, const std::string& text) {
   return TemplateToRead(TailTemplate(programFolder, UserTemplateFolder(), text));
 }
 

@@ -17,10 +17,10 @@ std::filesystem::path UserTemplateFolder(const char* dataHome, const char* home)
 std::filesystem::path UserTemplateFolder();
 
 // A template as it ships (beside the program, or where an absolute path
-// names it) and the place of the user's copy of it. A template named from
-// the program folder has its copy at the same place under the user's
-// folder; one named by an absolute path, or one that would lead out of the
-// user's folder, has none.
+// names it) and the place of the user's copy of it. A template in or below
+// the program folder, however its name is written (relative, absolute,
+// through "..", through a link), has its copy at the same place under the
+// user's folder; one anywhere else has none.
 struct TemplateFile {
   std::filesystem::path shipped;
   std::optional<std::filesystem::path> userCopy;
@@ -36,13 +36,23 @@ TemplateFile HeadTemplate(const std::filesystem::path& programFolder,
 TemplateFile TailTemplate(const std::filesystem::path& programFolder,
                           const std::filesystem::path& userFolder, const std::string& text);
 
-// What a build reads: the user's copy when there is one, else the shipped
-// file.
-std::string TemplateToRead(const TemplateFile& file);
+// What a build reads: the user's copy when the user has changed it, else
+// the shipped file. A copy made by editing and left as it was stands for
+// the shipped template, so a newer shipped template reaches the page.
+struct TemplateRead {
+  std::string path;
+  bool isUserCopy = false;
+};
+TemplateRead TemplateToRead(const TemplateFile& file);
+
+// What a build that read the user's own copy says about it, wherever it
+// reports (the window's folder box, the console).
+std::string UserCopyReadNote(const std::string& path);
 
 // What editing opens: always the user's copy, made from the shipped file the
-// first time, so the shipped template stays as it came and deleting the copy
-// brings it back. The shipped file itself when the template has no place for
+// first time, and made again while the user has not changed it and the
+// shipped file has changed since, so the shipped template stays as it came
+// and deleting the copy brings it back. The shipped file itself when the template has no place for
 // a copy, when nothing is shipped to copy, or when the copy cannot be made
 // (no writable folder); then copyError says why, for the user to be told.
 struct TemplateToOpen {
@@ -52,7 +62,7 @@ struct TemplateToOpen {
 TemplateToOpen TemplateToEdit(const TemplateFile& file);
 
 // The templates a build reads, with this process's user folder.
-std::string HeadTemplatePath(const std::filesystem::path& programFolder);
-std::string TailTemplatePath(const std::filesystem::path& programFolder, const std::string& text);
+TemplateRead HeadTemplatePath(const std::filesystem::path& programFolder);
+TemplateRead TailTemplatePath(const std::filesystem::path& programFolder, const std::string& text);
 
 }  // namespace orvale

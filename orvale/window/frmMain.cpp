@@ -235,7 +235,10 @@ void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std:
   }
   const ScanOutcome scan = Command1_Click();
   CmdCreateThumbs_Click();
-  txtFolderToBrowse.showText("Done");
+  std::string done = "Done";
+  // A page made from the user's own templates says so, below "Done".
+  for (const std::string& copy : scan.userCopiesRead) done += "\n" + UserCopyReadNote(copy);
+  txtFolderToBrowse.showText(done);
   host_.setBusyPointer(false);
   if (scan.pageWritten && chkRunSlideShow.isChecked()) {
     host_.openDocument(state_.CurrentFolder + state_.PageFileName, state_.CurrentFolder);

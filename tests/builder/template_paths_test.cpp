@@ -32,7 +32,7 @@ TEST(HeadTemplatePath, AListingThatFailsHalfWayThrowsNothing) {
   // ".", ".." and one name come through, then the listing fails.
   entriesBeforeFailure = 3;
   std::string path;
-  EXPECT_NO_THROW(path = orvale::HeadTemplatePath(program.path()));
+  EXPECT_NO_THROW(path = orvale::HeadTemplatePath(program.path()).path);
   EXPECT_EQ(entriesBeforeFailure, 0) << "the listing did reach its failure";
   entriesBeforeFailure = -1;
   EXPECT_EQ(path, (program.path() / "FirstPart.txt").string())
@@ -59,7 +59,7 @@ TEST(UserTemplateFolder, FollowsTheDataHomeElseTheHome) {
 TEST(TemplatePaths, ABuildReadsTheUserCopyWhenThereIsOne) {
   // tail: nullptr for the head template, else the box's text; copy: the
   // user's file made before the look, or nullptr. "P/" and "U/" stand for
-  // the program and user folders.
+  // the program and user folders, in the box's text too.
   const struct {
     const char* rule;
     const char* tail;
@@ -77,6 +77,10 @@ TEST(TemplatePaths, ABuildReadsTheUserCopyWhenThereIsOne) {
        "P/../LastPart.txt"},
       {"an absolute tail stands as it is", "/elsewhere/Tail.txt", "elsewhere/Tail.txt",
        "/elsewhere/Tail.txt"},
+      {"a shipped tail named by its full path means the copy too", "P/LastPart.txt", "LastPart.txt",
+       "U/LastPart.txt"},
+      {"a way out of the folder and back in means the copy too", "./../P/Alt/LastPart2.txt",
+       "Alt/LastPart2.txt", "U/Alt/LastPart2.txt"},
       {"no user folder: the shipped one", "./LastPart.txt", "LastPart.txt", "P/LastPart.txt",
        false},
   };
@@ -86,12 +90,19 @@ TEST(TemplatePaths, ABuildReadsTheUserCopyWhenThereIsOne) {
     const auto user = row.userFolder ? root.path() / "U" : std::filesystem::path();
     std::filesystem::create_directories(program);
     if (row.copy) root.write(std::string("U/") + row.copy, "mine");
-    const orvale::TemplateFile file = row.tail ? orvale::TailTemplate(program, user, row.tail)
-                                               : orvale::HeadTemplate(program, user);
+    const std::string tail = row.tail ? row.tail : "";
+    const orvale::TemplateFile file =
+        !row.tail
+            ? orvale::HeadTemplate(program, user)
+            : orvale::TailTemplate(program, user,
+                                   tail.starts_with("P/") ? (root.path() / tail).string() : tail);
     const std::filesystem::path read(row.read);
-    EXPECT_EQ(orvale::TemplateToRead(file),
+    const orvale::TemplateRead got = orvale::TemplateToRead(file);
+    EXPECT_EQ(got.path,
               read.is_absolute() ? row.read : (root.path() / read).lexically_normal().string())
         << row.rule;
+    EXPECT_EQ(got.isUserCopy, std::string(row.read).starts_with("U/"))
+        << row.rule << ": a build tells when it reads the user's copy";
   }
 }
 
@@ -121,9 +132,9 @@ TEST(TemplatePaths, EditingMakesTheUserCopyOnceAndOpensIt) {
       {"a user folder that cannot be made",
        orvale::HeadTemplate(program, program / "FirstPart.txt" / "orvale"),
        program / "FirstPart.txt", platform::kPathNotFound},
-      {"an absolute tail is edited where it is",
-       orvale::TailTemplate(program, user, (program / "FirstPart.txt").string()),
-       program / "FirstPart.txt", 0},
+      {"an absolute tail elsewhere is edited where it is",
+       orvale::TailTemplate(program, user, (root.path() / "Tail.txt").string()),
+       root.path() / "Tail.txt", 0},
   };
   for (const auto& row : rows) {
     const orvale::TemplateToOpen opened = orvale::TemplateToEdit(row.file);
@@ -131,5 +142,49 @@ TEST(TemplatePaths, EditingMakesTheUserCopyOnceAndOpensIt) {
     EXPECT_EQ(opened.copyError ? opened.copyError->number() : 0, row.copyError)
         << row.rule << ": a copy that cannot be made says why";
     EXPECT_FALSE(std::filesystem::exists(user / "Missing.txt")) << row.rule;
+  }
+}
+
+TEST(TemplatePaths, OnlyACopyTheUserChangedHidesTheShippedTemplate) {
+  const struct {
+    const char* rule;
+    const char* userWrites;  // into the copy after Edit made it, or nullptr
+    bool shippedUpgraded;
+    bool recordLost;  // a copy made by hand, or by a version that kept no record
+    bool readsCopy;
+    const char* editOpens;  // what the copy holds when Edit opens it again
+  } rows[] = {
+      {"made by Edit, left as it was", nullptr, false, false, false, "v1"},
+      {"made by Edit, left as it was, then a new version ships", nullptr, true, false, false, "v2"},
+      {"changed by the user", "mine", false, false, true, "mine"},
+      {"changed by the user, then a new version ships", "mine", true, false, true, "mine"},
+      {"changed back to what it was made from", "v1", true, false, false, "v2"},
+      {"no record of what it was made from", nullptr, true, true, true, "v1"},
+  };
+  for (const auto& row : rows) {
+    TempFolder root;
+    const auto program = root.path() / "P";
+    const auto user = root.path() / "U";
+    root.write("P/LastPart.txt", "v1");
+    const orvale::TemplateFile tail = orvale::TailTemplate(program, user, "./LastPart.txt");
+    ASSERT_EQ(orvale::TemplateToEdit(tail).path, (user / "LastPart.txt").string()) << row.rule;
+    if (row.userWrites) TempFolder::write_to(user / "LastPart.txt", row.userWrites);
+    if (row.shippedUpgraded) TempFolder::write_to(program / "LastPart.txt", "v2");
+    if (row.recordLost) {
+      for (const auto& entry : std::filesystem::directory_iterator(user))
+        if (entry.path().filename() != "LastPart.txt") std::filesystem::remove(entry.path());
+    }
+
+    EXPECT_EQ(orvale::TemplateToRead(tail).isUserCopy, row.readsCopy) << row.rule;
+    EXPECT_EQ(orvale::TemplateToRead(tail).path,
+              (row.readsCopy ? user : program).string() + "/LastPart.txt")
+        << row.rule;
+    const orvale::TemplateToOpen opened = orvale::TemplateToEdit(tail);
+    EXPECT_EQ(opened.path, (user / "LastPart.txt").string()) << row.rule;
+    EXPECT_FALSE(opened.copyError) << row.rule;
+    EXPECT_EQ(TempFolder::read(user / "LastPart.txt"), row.editOpens)
+        << row.rule << ": the user edits the newest template, never loses an edit";
+    EXPECT_EQ(TempFolder::read(program / "LastPart.txt"), row.shippedUpgraded ? "v2" : "v1")
+        << row.rule;
   }
 }

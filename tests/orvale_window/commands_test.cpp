@@ -167,6 +167,9 @@ TEST_F(CommandsTest, MenusOpenTheShippedFilesAndTheUsersTemplateCopies) {
   photos.write("a.jpg", "x");
   ASSERT_TRUE(DropOnBox(*Files({photos.path().string()})));
   EXPECT_TRUE(TempFolder::read(photos.path() / "Index.htm").starts_with("mine [\r\n\r\n\"a.jpg\""));
+  EXPECT_EQ(form->txtFolderToBrowse.text(),
+            "Done\nBuilt with your own copy of the template: " + userCopy("FirstPart.txt").string())
+      << "the build says so where the user looks";
 }
 
 TEST_F(MainWindowTest, AboutIsOneBoxThatExitClosesWithTheProgram) {
