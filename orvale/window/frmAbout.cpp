@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include "orvale/window/ProgramIcon.h"
 #include "orvale/window/WebSite.h"
@@ -73,7 +74,7 @@ void frmAbout::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// Once, when the box first appears and its frame is known.
+// Once, when the box first appears.
 void frmAbout::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (centred_) return;
@@ -81,11 +82,32 @@ void frmAbout::showEvent(QShowEvent* event) {
   centreOnScreen();
 }
 
+// The window manager framing the box moves its client area: once the frame
+// is known, the whole box, frame and all, is centred.
+void frmAbout::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (!centred_) return;
+  const QMargins frame = currentFrame();
+  const QPoint client = geometry().topLeft();
+  // Where the box was put, with the frame it has now or the one it had.
+  const bool leftWhereItWasPut = client - QPoint(frame.left(), frame.top()) == centredAt_ ||
+                                 client - QPoint(frameUsed_.left(), frameUsed_.top()) == centredAt_;
+  if (frame != frameUsed_ && leftWhereItWasPut) centreOnScreen();
+}
+
+QMargins frmAbout::currentFrame() const {
+  const QWindow* handle = windowHandle();
+  return handle ? handle->frameMargins() : QMargins();
+}
+
+// The outer size, frame included, is what is centred on the screen.
 void frmAbout::centreOnScreen() {
+  frameUsed_ = currentFrame();
   const QRect screenArea = screen()->geometry();
-  const QSize box = frameGeometry().size();
-  move(screenArea.left() + (screenArea.width() - box.width()) / 2,
-       screenArea.top() + (screenArea.height() - box.height()) / 2);
+  const QSize box = size().grownBy(frameUsed_);
+  centredAt_ = QPoint(screenArea.left() + (screenArea.width() - box.width()) / 2,
+                      screenArea.top() + (screenArea.height() - box.height()) / 2);
+  move(centredAt_);
 }
 
 void frmAbout::done(int result) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QMargins>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -32,16 +33,23 @@ class frmAbout : public QDialog, public common::LoadedForm {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   // Esc and the dialog buttons end the box as closing it does.
   void done(int result) override;
 
  private:
   void centreOnScreen();
+  QMargins currentFrame() const;
 
   platform::HostServices& host_;
   common::FormsCollection& forms_;
   bool loaded_ = true;
   bool centred_ = false;
+  // The frame the box was centred with, and where that put it: the window
+  // manager draws the frame only after the box is first shown, and the box
+  // is centred again then, unless the user has moved it in the meantime.
+  QMargins frameUsed_;
+  QPoint centredAt_;
 };
 
 }  // namespace orvale
