@@ -116,8 +116,10 @@ void frmThumbs::createControls() {
 }
 
 void frmThumbs::createSettingControls() {
-  Place(Label2, *this, "Label2", 5220, 3960, 390, 195, "pixels");
-  Place(Label3, *this, "Label3", 5220, 4320, 390, 195, "pixels");
+  // The units and "Bitmap" are wider than drawn, so their captions fit a
+  // face with Arial's metrics; the room is free to their right.
+  Place(Label2, *this, "Label2", 5220, 3960, 495, 195, "pixels");
+  Place(Label3, *this, "Label3", 5220, 4320, 495, 195, "pixels");
   Place(txtMaxWidth, *this, "txtMaxWidth", 4350, 3930, 795, 285, "50");
   Place(txtMaxHeight, *this, "txtMaxHeight", 4350, 4290, 795, 285, "50");
 
@@ -130,7 +132,7 @@ void frmThumbs::createSettingControls() {
   Place(chkForceDimensions, *this, "chkForceDimensions", 3240, 4830, 2775, 195,
         "Force above dimensions");
 
-  Place(optType[0], *this, "optType", 3930, 3480, 795, 195, "Bitmap");
+  Place(optType[0], *this, "optType", 3930, 3480, 870, 195, "Bitmap");
   optType[0].setProperty("Index", 0);
   Place(optType[1], *this, "optType", 4800, 3480, 795, 195, "JPEG");
   optType[1].setProperty("Index", 1);

@@ -5,6 +5,7 @@
 
 #include "orvale/window/frmAbout.h"
 #include "tests/orvale_window/WindowTestSupport.h"
+#include "tests/support/CaptionFit.h"
 
 namespace {
 
@@ -99,6 +100,13 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
   EXPECT_TRUE(form->sortAlphabetically());
   EXPECT_TRUE(form->includeBmpGifTif());
   EXPECT_EQ(form->lastPartFileName(), "./Alt/LastPart2.txt");
+}
+
+TEST_F(MainWindowTest, NoCaptionOfEitherWindowIsClipped) {
+  EXPECT_EQ(caption_fit::ClippedCaptions(*form), std::vector<std::string>{})
+      << "the main window, the advanced options and the hidden buttons included";
+  orvale::frmAbout about(host, forms);
+  EXPECT_EQ(caption_fit::ClippedCaptions(about), std::vector<std::string>{}) << "the about box";
 }
 
 TEST_F(MainWindowTest, OuterSizeIncludesTheFrameFromTheFirstShow) {

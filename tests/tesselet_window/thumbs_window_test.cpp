@@ -10,6 +10,7 @@
 #include "platform/QtHostServices.h"
 #include "tesselet/window/FolderPicker.h"
 #include "tesselet/window/frmThumbs.h"
+#include "tests/support/CaptionFit.h"
 #include "tests/support/RecordingHostServices.h"
 #include "tests/tesselet_window/TesseletTestSupport.h"
 
@@ -79,6 +80,11 @@ TEST_F(ThumbsWindowTest, SmallClientAreaWithTheProgressOnly) {
   EXPECT_EQ(form->txtImgDir.geometry(), QRect(122, 166, 255, 19))
       << "the settings lie outside the client area";
   EXPECT_TRUE(form->Label1[6].font().bold() && form->cmdCreate.font().bold());
+}
+
+TEST_F(ThumbsWindowTest, NoCaptionIsClipped) {
+  EXPECT_EQ(caption_fit::ClippedCaptions(*form), std::vector<std::string>{})
+      << "in the font the window draws with, settings outside the client area included";
 }
 
 TEST_F(ThumbsWindowTest, EveryChangeOfTheImageFolderRelistsAndTheMenuKeepsTheCurrentEntry) {
