@@ -1,7 +1,6 @@
 #include "platform/DisplayCheck.h"
 
 #include <cstdlib>
-#include <string_view>
 
 namespace platform {
 
@@ -27,9 +26,34 @@ bool NeedsDisplayServer() {
 
 bool HasDisplay() { return !NeedsDisplayServer() || DisplayNamed(); }
 
-bool ShowsWindows() {
-  if (NeedsDisplayServer()) return DisplayNamed();
-  return !PlatformStartsWith("offscreen") && !PlatformStartsWith("minimal");
+std::string PlatformsToTry() {
+  if (!NeedsDisplayServer()) return "";
+  if (!DisplayNamed()) return "offscreen";
+  std::string platforms(Variable("QT_QPA_PLATFORM"));
+  if (platforms.empty()) {
+    // Qt's own choice: Wayland before X where both are named.
+    if (!Variable("WAYLAND_DISPLAY").empty()) platforms = "wayland;";
+    if (!Variable("DISPLAY").empty()) platforms += "xcb;";
+  } else if (platforms.find("offscreen") == std::string::npos) {
+    platforms += ';';
+  } else {
+    return platforms;
+  }
+  return platforms + "offscreen";
+}
+
+std::string NamedDisplays() {
+  std::string named;
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    if (Variable(name).empty()) continue;
+    if (!named.empty()) named += " and ";
+    named += std::string(name) + "=" + std::string(Variable(name));
+  }
+  return named;
+}
+
+bool ShowsWindows(std::string_view startedPlatform) {
+  return !startedPlatform.starts_with("offscreen") && !startedPlatform.starts_with("minimal");
 }
 
 }  // namespace platform

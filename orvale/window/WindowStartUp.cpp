@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/DisplayCheck.h"
+#include "platform/PlatformArguments.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtHostServices.h"
 
@@ -17,19 +18,30 @@ int RunMainWindow(Module1& state, frmMain& form, const std::vector<std::string>&
   return QApplication::exec();
 }
 
+namespace {
+
+int NoDisplay(const std::string& why) {
+  std::cerr << "orvale: the window needs a display, and " << why
+            << ".\n"
+               "To build a slide show without a window, run: orvale --build FOLDER\n"
+               "(orvale --help lists the options).\n";
+  return 2;
+}
+
+}  // namespace
+
 int RunWindowProgram(char* programName, const std::vector<std::string>& paths) {
-  if (!platform::HasDisplay()) {
-    std::cerr << "orvale: the window needs a display, and none is set (DISPLAY or "
-                 "WAYLAND_DISPLAY).\n"
-                 "To build a slide show without a window, run: orvale --build FOLDER\n"
-                 "(orvale --help lists the options).\n";
-    return 2;
-  }
-  // Qt is handed no arguments: the command line has been read already, and a
-  // path given after "--" must not be taken for one of Qt's own options.
-  int argumentCount = 1;
-  char* arguments[] = {programName, nullptr};
-  QApplication application(argumentCount, arguments);
+  if (!platform::HasDisplay()) return NoDisplay("none is set (DISPLAY or WAYLAND_DISPLAY)");
+  // Qt is handed no arguments of the command line: it has been read already,
+  // and a path given after "--" must not be taken for one of Qt's own
+  // options.
+  platform::PlatformArguments arguments(programName);
+  QApplication application(arguments.count(), arguments.values());
+  // A display that is named but cannot be reached leaves Qt off screen,
+  // where nobody would see the window.
+  if (!platform::ShowsWindows(QGuiApplication::platformName().toStdString()) &&
+      platform::NeedsDisplayServer())
+    return NoDisplay("the one named (" + platform::NamedDisplays() + ") cannot be reached");
 
   Module1 state;
   platform::QtHostServices host;

@@ -8,8 +8,9 @@
 
 namespace orvale {
 
-// The slide show maker with its window. Needs a display; without one it says
-// so on standard error, points to the build without a window, and returns 2.
+// The slide show maker with its window. Needs a display; without one, or
+// with one named that cannot be reached, it says so on standard error,
+// points to the build without a window, and returns 2.
 // The paths (already read from the command line) are built as one drop of
 // those items on the folder box, once the window is up.
 int RunWindowProgram(char* programName, const std::vector<std::string>& paths);

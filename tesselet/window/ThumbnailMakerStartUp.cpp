@@ -1,12 +1,12 @@
 #include "tesselet/window/ThumbnailMakerStartUp.h"
 
 #include <QApplication>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 #include "platform/ConsoleHostServices.h"
 #include "platform/DisplayCheck.h"
+#include "platform/PlatformArguments.h"
 #include "platform/QtHostServices.h"
 #include "tesselet/window/Module1.h"
 
@@ -23,14 +23,13 @@ std::string CommandLineArgument(int argc, char** argv) {
 
 int RunThumbnailMaker(int argc, char** argv) {
   const std::string argument = CommandLineArgument(argc, argv);
-  const bool showsWindows = platform::ShowsWindows();
-  if (!showsWindows && platform::NeedsDisplayServer()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // Qt sees only the program's name: the argument is a path, never Qt's
-  // own options.
-  int qtArgc = 1;
-  QApplication application(qtArgc, argv);
+  // The argument is a path, never one of Qt's own options.
+  platform::PlatformArguments qtArguments(argv[0]);
+  QApplication application(qtArguments.count(), qtArguments.values());
+  // Where no display could be reached Qt runs off screen, and a message
+  // box there would wait for a click that cannot come.
   std::unique_ptr<platform::HostServices> host;
-  if (showsWindows)
+  if (platform::ShowsWindows(QGuiApplication::platformName().toStdString()))
     host = std::make_unique<platform::QtHostServices>();
   else
     host = std::make_unique<platform::ConsoleHostServices>(std::cout, std::cerr, false);

@@ -8,8 +8,9 @@ namespace tesselet {
 // joined by single blanks, never split and with any quotes kept.
 std::string CommandLineArgument(int argc, char** argv);
 
-// The whole program. Without a display it runs off screen with its messages
-// on standard error, so it never waits for a click that cannot come.
+// The whole program. Without a display, or with one named that cannot be
+// reached, it runs off screen with its messages on standard error, so it
+// never waits for a click that cannot come.
 int RunThumbnailMaker(int argc, char** argv);
 
 }  // namespace tesselet

@@ -17,12 +17,15 @@ struct Finished {
 };
 
 // Runs the real thumbnail maker with these arguments and no display at all,
-// as a script or a server would, and waits for it to end by itself.
-Finished RunTesselet(const QStringList& arguments, const std::filesystem::path& workingFolder) {
+// as a script or a server would, unless the variables name one, and waits
+// for it to end by itself.
+Finished RunTesselet(const QStringList& arguments, const std::filesystem::path& workingFolder,
+                     const std::vector<std::pair<QString, QString>>& variables = {}) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
     environment.remove(name);
+  for (const auto& [name, value] : variables) environment.insert(name, value);
   process.setProcessEnvironment(environment);
   process.setWorkingDirectory(QString::fromStdString(workingFolder.string()));
   process.start(TESSELET_EXECUTABLE, arguments);
@@ -73,10 +76,16 @@ TEST(TesseletEndToEnd, MakesEveryThumbnailAndEndsWithStatusZero) {
 TEST(TesseletEndToEnd, RefusalsSayWhyWriteNothingAndExitWithTwo) {
   TempFolder photos;
   WritePicture(photos, "a.jpg", 10, 10);
+  // Displays named where nothing listens: the run goes off screen, its
+  // messages to standard error, instead of aborting or waiting for a click.
+  const std::vector<std::pair<QString, QString>> unreachableX = {{"DISPLAY", ":65000"}};
+  const std::vector<std::pair<QString, QString>> staleWayland = {
+      {"WAYLAND_DISPLAY", "orvale-test-stale"}};
   const struct {
     const char* rule;
     QStringList arguments;
     const char* message;
+    std::vector<std::pair<QString, QString>> variables = {};
   } rows[] = {
       {"no argument", {}, "Tesselet: This application requires Orvale to Run"},
       {"no ThumbNails folder",
@@ -85,9 +94,17 @@ TEST(TesseletEndToEnd, RefusalsSayWhyWriteNothingAndExitWithTwo) {
       {"no trailing slash: the thumbnails folder is a sibling's name",
        {QString::fromStdString(photos.path().string())},
        "Bad directory: "},
+      {"an X display that cannot be reached",
+       {QString::fromStdString(photos.withSlash())},
+       "Bad directory: ",
+       unreachableX},
+      {"a stale Wayland display",
+       {QString::fromStdString(photos.withSlash())},
+       "Bad directory: ",
+       staleWayland},
   };
   for (const auto& row : rows) {
-    const Finished run = RunTesselet(row.arguments, photos.path());
+    const Finished run = RunTesselet(row.arguments, photos.path(), row.variables);
     EXPECT_EQ(run.status, 2) << row.rule;
     EXPECT_TRUE(Contains(run.errors, row.message)) << row.rule << ": " << run.errors;
     EXPECT_EQ(Names(photos.path()), std::vector<std::string>{"a.jpg"}) << row.rule;
