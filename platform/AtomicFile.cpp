@@ -88,8 +88,10 @@ AtomicFile::AtomicFile(std::string targetPath, std::string errorSource, Times ti
     : targetPath_(std::move(targetPath)), errorSource_(std::move(errorSource)), times_(times) {
   struct stat info {};
   if (::stat(targetPath_.c_str(), &info) != 0) {
-    if (errno != ENOENT) raise(errno);
-    return;  // a new file; a missing folder shows when the file is made
+    // A new file. A folder on its way that is missing, or is a file, shows
+    // when the file is made, as the writer's own failure.
+    if (errno != ENOENT && errno != ENOTDIR) raise(errno);
+    return;
   }
   if (S_ISDIR(info.st_mode)) raise(EISDIR);
   // A file nobody may write counts as read-only even for the superuser.

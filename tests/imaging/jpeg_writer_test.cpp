@@ -211,6 +211,8 @@ TEST(JpegWriter, FailuresRaiseError26001WithTheLibraryCode) {
       {"a buffer that refused its size", refused, file, library, "Failed to save to JPG -8"},
       {"the file cannot be made", *dib, (folder.path() / "missing/t.jpg").string(), library,
        "Failed to save to JPG -10: Path not found"},
+      {"the folder is a file", *dib, file + "/t.jpg", library,
+       "Failed to save to JPG -10: Path not found"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.rule);
