@@ -21,7 +21,7 @@ RunTimeError RunTimeError::fromErrno(int errnoValue, std::string source, std::st
 RunTimeError RunTimeError::fromErrno(int errnoValue, FileOperation operation, std::string source,
                                      std::string description) {
   const int number = ErrorNumberFromErrno(errnoValue, operation);
-  if (description.empty()) description = StandardDescription(number);
+  if (description.empty()) description = DescriptionFromErrno(errnoValue, operation);
   return RunTimeError(number, std::move(source), std::move(description));
 }
 
@@ -67,6 +67,7 @@ int ErrorNumberFromErrno(int errnoValue, FileOperation operation) {
     case ENOENT:
       return operation == FileOperation::kOpenFile ? kFileNotFound : kPathNotFound;
     case ENOTDIR:
+    case ELOOP:  // the path cannot be followed to its end
       return kPathNotFound;
     case EACCES:
     case EPERM:
@@ -95,6 +96,18 @@ int ErrorNumberFromErrno(int errnoValue, FileOperation operation) {
     case EIO:
     default:
       return kDeviceIoError;
+  }
+}
+
+std::string DescriptionFromErrno(int errnoValue, FileOperation operation) {
+  switch (errnoValue) {
+    case ENAMETOOLONG:
+      return "Name too long: a name on the path, or the whole path, is longer than the file "
+             "system allows";
+    case ELOOP:
+      return "Path not found: its symbolic links lead round in a loop";
+    default:
+      return StandardDescription(ErrorNumberFromErrno(errnoValue, operation));
   }
 }
 

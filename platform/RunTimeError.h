@@ -68,4 +68,10 @@ std::string StandardDescription(int number);
 // the one place where errno becomes a run-time number.
 int ErrorNumberFromErrno(int errnoValue, FileOperation operation = FileOperation::kOpenFile);
 
+// The description for an errno value: the standard one of its number, except
+// where that would send the user looking for the wrong fault (a name too
+// long, symbolic links in a loop), which are said as they are.
+std::string DescriptionFromErrno(int errnoValue,
+                                 FileOperation operation = FileOperation::kOpenFile);
+
 }  // namespace platform

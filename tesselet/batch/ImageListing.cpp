@@ -26,10 +26,10 @@ bool IsMissingFolder(const std::error_code& error) {
 }
 
 [[noreturn]] void RaiseListingError(const std::error_code& error, const std::string& folder) {
-  const int number =
-      platform::ErrorNumberFromErrno(error.value(), platform::FileOperation::kOpenFolder);
-  throw platform::RunTimeError(number, kFrontEndSource,
-                               platform::StandardDescription(number) + ": " + folder);
+  throw platform::RunTimeError::fromErrno(
+      error.value(), platform::FileOperation::kOpenFolder, kFrontEndSource,
+      platform::DescriptionFromErrno(error.value(), platform::FileOperation::kOpenFolder) + ": " +
+          folder);
 }
 
 }  // namespace

@@ -32,9 +32,8 @@ MemoryPool& DecodePool() {
 }
 
 platform::RunTimeError ErrorFromErrno(int error, const std::string& path) {
-  return platform::RunTimeError::fromErrno(
-      error, kPictureLoaderSource,
-      platform::StandardDescription(platform::ErrorNumberFromErrno(error)) + ": " + path);
+  return platform::RunTimeError::fromErrno(error, kPictureLoaderSource,
+                                           platform::DescriptionFromErrno(error) + ": " + path);
 }
 
 platform::RunTimeError NotAFile(const std::string& path) {

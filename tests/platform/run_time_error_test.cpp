@@ -28,7 +28,12 @@ TEST(RunTimeError, ErrnoValuesMapToTheNumbersUsersKnow) {
       {EROFS, FileOperation::kCreateFile, 75, "Path/File access error"},
       {EISDIR, FileOperation::kCreateFile, 75, "Path/File access error"},
       {ENOSPC, FileOperation::kCreateFile, 61, "Disk full"},
-      {ENAMETOOLONG, FileOperation::kCreateFile, 52, "Bad file name or number"},
+      // What is wrong, where the standard text would point elsewhere.
+      {ENAMETOOLONG, FileOperation::kCreateFile, 52,
+       "Name too long: a name on the path, or the whole path, is longer than the file system "
+       "allows"},
+      {ELOOP, FileOperation::kOpenFolder, 76,
+       "Path not found: its symbolic links lead round in a loop"},
       {EMFILE, FileOperation::kOpenFile, 67, "Too many files"},
       {EIO, FileOperation::kOpenFile, 57, "Device I/O error"},
   };
