@@ -1,8 +1,10 @@
 #include "tesselet/batch/DecodeAhead.h"
 
 #include <algorithm>
+#include <cctype>
 #include <new>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
 #include "tesselet/batch/ThumbnailNaming.h"
@@ -21,6 +23,25 @@ std::size_t LookaheadFor(const imaging::cThumbnail& thumbnail, int workers) {
   const std::int64_t canvasBytes =
       std::int64_t(std::max(thumbnail.MaxWidth(), 1)) * std::max(thumbnail.MaxHeight(), 1) * 3;
   return std::size_t(workers) + std::size_t(std::min(kWaitingBytes / canvasBytes, kMaxWaiting));
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Which entries may be the thumbnail of an entry before them, of either
+// type, in a folder that may ignore case: with thumbnails written into the
+// image folder, the batch replaces such a file before its turn comes.
+std::vector<bool> DecodedAtTurn(const std::vector<std::string>& entries) {
+  std::vector<bool> atTurn(entries.size());
+  std::unordered_set<std::string> written;
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    atTurn[k] = written.contains(Lower(entries[k]));
+    for (const ThumbnailType type : {ThumbnailType::kJpeg, ThumbnailType::kBitmap})
+      written.insert(Lower(ThumbnailName(entries[k], type)));
+  }
+  return atTurn;
 }
 
 }  // namespace
@@ -61,6 +82,7 @@ DecodeAhead::~DecodeAhead() {
 void DecodeAhead::Start(std::vector<std::string> entries, const DecodeSettings& settings) {
   std::lock_guard lock(mutex_);
   entries_ = std::move(entries);
+  atTurn_ = DecodedAtTurn(entries_);
   slots_.clear();
   slots_.resize(entries_.size());
   taken_ = 0;
@@ -69,7 +91,12 @@ void DecodeAhead::Start(std::vector<std::string> entries, const DecodeSettings& 
 
 std::unique_ptr<imaging::DibBitmap> DecodeAhead::Take(std::size_t index,
                                                       const DecodeSettings& settings) {
-  if (threads_.empty()) {
+  if (threads_.empty() || atTurn_.at(index)) {
+    {
+      std::lock_guard lock(mutex_);
+      taken_ = index + 1;
+    }
+    changed_.notify_all();
     return render_(settings.thumbnail, SourcePath(settings.imageFolder, entries_.at(index)));
   }
   std::unique_lock lock(mutex_);
@@ -101,6 +128,7 @@ void DecodeAhead::Work(std::stop_token stop) {
         lock, stop, [this] { return next_ < entries_.size() && next_ < taken_ + lookahead_; });
     if (!hasWork) return;
     const std::size_t index = next_++;
+    if (atTurn_[index]) continue;  // Take decodes it
     const std::uint64_t generation = generation_;
     Slot result;
     // Whatever fails, memory for the copies included, is the picture's own

@@ -35,8 +35,11 @@ struct DecodeSettings {
 // Decodes a batch's pictures on worker threads ahead of their turns, in list
 // order, while the window thread takes them one by one. Each worker holds
 // one picture at a time; of the small finished thumbnails, no more wait for
-// their turn than a fixed budget of memory allows. Ending it drops what is
-// not started, waits for the pictures being decoded and joins its threads.
+// their turn than a fixed budget of memory allows. A picture whose name an
+// earlier picture's thumbnail may take (thumbnails written into the image
+// folder itself) is decoded only at its turn, from the file as the batch has
+// left it by then. Ending it drops what is not started, waits for the
+// pictures being decoded and joins its threads.
 class DecodeAhead {
  public:
   // Fewer threads when the system refuses some; with none, Take decodes.
@@ -50,9 +53,9 @@ class DecodeAhead {
   const std::vector<std::string>& Entries() const { return entries_; }
 
   // Entry `index`'s thumbnail as these settings make it, taken once each in
-  // list order: waits for it, first decoding it and every entry after it
-  // again when they were decoded with other settings. Raises what its
-  // decode raised.
+  // list order, once the entries before it are written: waits for it, first
+  // decoding it and every entry after it again when they were decoded with
+  // other settings. Raises what its decode raised.
   std::unique_ptr<imaging::DibBitmap> Take(std::size_t index, const DecodeSettings& settings);
 
  private:
@@ -72,6 +75,7 @@ class DecodeAhead {
   std::vector<std::string> entries_;
   DecodeSettings settings_;
   std::vector<Slot> slots_;       // one per entry
+  std::vector<bool> atTurn_;      // one per entry: decoded only at its turn
   std::uint64_t generation_ = 0;  // counts the settings decodes were started with
   std::size_t next_ = 0;          // the next entry to start
   std::size_t taken_ = 0;         // entries taken so far

@@ -24,12 +24,15 @@ std::string SourcePath(const std::string& imageFolder, const std::string& fileNa
   return WithTrailingSlash(imageFolder) + fileName;
 }
 
-std::string ThumbnailPath(const std::string& thumbnailsFolder, const std::string& fileName,
-                          ThumbnailType type) {
+std::string ThumbnailName(const std::string& fileName, ThumbnailType type) {
   // Up to the last dot, so that camera names such as "2023-08-14 12.30.05.jpg"
   // keep thumbnails of their own; the page computes the same name.
-  const std::string baseName = fileName.substr(0, fileName.rfind('.'));
-  return WithTrailingSlash(thumbnailsFolder) + "thumb" + baseName + Extension(type);
+  return "thumb" + fileName.substr(0, fileName.rfind('.')) + Extension(type);
+}
+
+std::string ThumbnailPath(const std::string& thumbnailsFolder, const std::string& fileName,
+                          ThumbnailType type) {
+  return WithTrailingSlash(thumbnailsFolder) + ThumbnailName(fileName, type);
 }
 
 }  // namespace tesselet

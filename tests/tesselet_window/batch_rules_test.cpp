@@ -311,10 +311,23 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
   PictureFolder pictures;
   const PictureFolder otherPictures(1);  // the same names, other colours and sizes
   enum When { kAfterTheFirst, kBeforeTheBatch };
+  using Change = std::function<void(SettingsView&)>;
+  // Thumbnails into the image folder itself, which already holds an old
+  // thumbnail of the first picture: the batch replaces it before its turn.
+  const Change intoTheImageFolder = [&](SettingsView& v) {
+    for (const std::string& name : pictures.names)
+      std::filesystem::copy_file(pictures.folder.path() / name,
+                                 std::filesystem::path(v.settings.thumbnailsFolder) / name);
+    std::filesystem::copy_file(otherPictures.folder.path() / "a.jpg",
+                               std::filesystem::path(v.settings.thumbnailsFolder) / "thumba.jpg");
+    v.settings.imageFolder = v.settings.thumbnailsFolder;
+    v.entries = {"a.jpg", "thumba.jpg", "b.bmp", "c.jpg"};
+  };
   const struct {
     const char* rule;
     When when;
-    std::function<void(SettingsView&)> change;
+    Change change;
+    Change from_start = {};  // the settings before decoding begins
   } rows[] = {
       {"nothing changes", kAfterTheFirst, [](SettingsView&) {}},
       {"a smaller box", kAfterTheFirst, [](SettingsView& v) { v.settings.maxWidthText = "20"; }},
@@ -324,6 +337,12 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
          v.settings.backColor = imaging::SystemColour::kSystemFlag | 13;
        }},
       {"forced onto a plain colour", kAfterTheFirst,
+       [](SettingsView& v) {
+         v.settings.forcedDimensions = true;
+         v.settings.backColor = 0x0000FF;
+       }},
+      {"forced already, only the colour changes", kAfterTheFirst,
+       [](SettingsView& v) { v.settings.backColor = 0x00FF00; },
        [](SettingsView& v) {
          v.settings.forcedDimensions = true;
          v.settings.backColor = 0x0000FF;
@@ -338,37 +357,42 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
        [](SettingsView& v) { v.settings.maxWidthText = "20"; }},
       {"another list after decoding began", kBeforeTheBatch,
        [](SettingsView& v) { std::reverse(v.entries.begin(), v.entries.end()); }},
+      {"thumbnails into the image folder: a thumbnail written is a later picture", kBeforeTheBatch,
+       [](SettingsView&) {}, intoTheImageFolder},
   };
   std::map<std::string, std::string> unchanged;
   int run = 0;
   for (const auto& row : rows) {
-    std::map<std::string, std::string> files[2];
-    tesselet::BatchOutcome outcomes[2];
-    for (const int workers : {1, 3}) {
+    // One worker's files without the change, two runs with it.
+    std::map<std::string, std::string> files[3];
+    tesselet::BatchOutcome outcomes[3];
+    for (const int k : {0, 1, 2}) {
+      const bool changes = k > 0;
+      const int workers = k == 2 ? 3 : 1;
       SettingsView view = pictures.View("run" + std::to_string(++run));
+      if (row.from_start) row.from_start(view);
       // With three workers the pictures after the first are already
       // decoding with the settings from before the change.
       view.afterPicture = [&](std::int32_t done) {
-        if (done == 1 && row.when == kAfterTheFirst) row.change(view);
+        if (changes && done == 1 && row.when == kAfterTheFirst) row.change(view);
       };
       platform::RecordingHostServices host;
       tesselet::ThumbnailBatch batch(view, host, workers);
       batch.BeginDecoding();
-      if (row.when == kBeforeTheBatch) row.change(view);
-      const int k = workers == 1 ? 0 : 1;
+      if (changes && row.when == kBeforeTheBatch) row.change(view);
       outcomes[k] = batch.Run();
       files[k] = Files(view.settings.thumbnailsFolder);
     }
-    EXPECT_EQ(outcomes[1].kind, outcomes[0].kind) << row.rule;
-    EXPECT_EQ(outcomes[1].failedAt, outcomes[0].failedAt) << row.rule;
-    EXPECT_TRUE(files[1] == files[0])
+    EXPECT_EQ(outcomes[2].kind, outcomes[1].kind) << row.rule;
+    EXPECT_EQ(outcomes[2].failedAt, outcomes[1].failedAt) << row.rule;
+    EXPECT_TRUE(files[2] == files[1])
         << row.rule << ": the same files, byte for byte, as one worker's";
     if (unchanged.empty()) {
-      unchanged = files[0];
+      unchanged = files[1];
       EXPECT_EQ(unchanged.size(), pictures.names.size()) << row.rule;
     } else if (row.when == kAfterTheFirst) {
-      EXPECT_TRUE(files[0] != unchanged) << row.rule << ": the change shows";
-      EXPECT_TRUE(files[0].at("thumba.jpg") == unchanged.at("thumba.jpg"))
+      EXPECT_TRUE(files[1] != files[0]) << row.rule << ": the change shows";
+      EXPECT_TRUE(files[1].at("thumba.jpg") == files[0].at("thumba.jpg"))
           << row.rule << ": from the second picture on";
     }
   }
