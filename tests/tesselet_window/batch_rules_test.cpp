@@ -398,6 +398,54 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
   }
 }
 
+// Counted as renders started minus pictures asked for: however fast the
+// workers, they wait once that many are decoding or done and not taken.
+TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
+  const struct {
+    const char* rule;
+    std::int32_t box;
+    int workers;
+    std::size_t bound;
+  } rows[] = {
+      {"small thumbnails: one a worker and 64 waiting", 50, 3, 3 + 64},
+      {"large ones: one a worker and what 16 MiB hold", 1000, 2, 2 + 5},
+      {"one larger than the budget: one a worker", 3000, 2, 2},
+  };
+  for (const auto& row : rows) {
+    std::mutex mutex;
+    std::condition_variable started;
+    std::size_t renders = 0, asked = 0, most = 0;
+    const tesselet::RenderStep render = [&](const imaging::cThumbnail&, const std::string&) {
+      std::lock_guard lock(mutex);
+      most = std::max(most, ++renders - asked);
+      started.notify_all();
+      return imaging::DibBitmap::Create(1, 1);
+    };
+    tesselet::DecodeSettings settings;
+    settings.thumbnail.MaxWidth(row.box);
+    settings.thumbnail.MaxHeight(row.box);
+    settings.imageFolder = "/pictures";
+    std::vector<std::string> entries;
+    for (int k = 0; k < 200; ++k) entries.push_back("p" + std::to_string(k) + ".jpg");
+    tesselet::DecodeAhead decoding(row.workers, render);
+    decoding.Start(entries, settings);
+    {
+      // Before anything is taken the workers run as far as they may.
+      std::unique_lock lock(mutex);
+      started.wait_for(lock, std::chrono::minutes(1), [&] { return renders >= row.bound; });
+    }
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+      {
+        std::lock_guard lock(mutex);
+        asked = k + 1;
+      }
+      EXPECT_NE(decoding.Take(k, settings), nullptr) << row.rule;
+    }
+    EXPECT_EQ(most, row.bound) << row.rule;
+    EXPECT_EQ(renders, entries.size()) << row.rule << ": each picture decoded once";
+  }
+}
+
 TEST(WorkerCount, TheVariableWhenAWholeNumberInRangeElseOnePerCore) {
   const struct {
     const char* text;
