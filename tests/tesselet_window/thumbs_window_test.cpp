@@ -9,6 +9,7 @@
 
 #include "platform/QtHostServices.h"
 #include "tesselet/window/FolderPicker.h"
+#include "tesselet/window/Module1.h"
 #include "tesselet/window/frmThumbs.h"
 #include "tests/support/CaptionFit.h"
 #include "tests/support/RecordingHostServices.h"
@@ -248,6 +249,14 @@ TEST_F(ThumbsWindowTest, ImageFolderPickerCountsPicturesAndEnablesOkOnlyWithSome
   });
   form->cmdBrowseThumb.click();
   EXPECT_EQ(form->txtThumbDir.text().toStdString(), empty);
+
+  // A thumbnails folder the user chose stays when the image folder changes.
+  WhenModal([&](QWidget& dialog) {
+    dynamic_cast<tesselet::FolderPicker&>(dialog).buttons.button(QDialogButtonBox::Ok)->click();
+  });
+  form->cmdBrowseImg.click();
+  EXPECT_EQ(form->txtImgDir.text().toStdString(), photos);
+  EXPECT_EQ(form->txtThumbDir.text().toStdString(), empty) << "only an empty box follows";
 }
 
 TEST_F(ThumbsWindowTest, ColourPickerOffersGreysAndKeepsCustomColoursBetweenUses) {
@@ -275,15 +284,35 @@ TEST_F(ThumbsWindowTest, ColourPickerOffersGreysAndKeepsCustomColoursBetweenUses
 }
 
 TEST_F(ThumbsWindowTest, ClosingTheWindowStopsTheBatchAfterThePictureInHand) {
-  TempFolder photos;
-  for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(photos, name, 10, 10);
-  UseFolder(photos);
-  host.onEvents = [this] { form->close(); };
-  form->cmdCreate.click();
-  EXPECT_EQ(form->LastOutcome().kind, tesselet::BatchOutcome::Kind::kStopped);
-  EXPECT_EQ(host.eventPasses, 1);
-  EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails").size(), 1u);
-  EXPECT_EQ(forms.count(), 0u) << "a closed window has left the collection";
+  using Kind = tesselet::BatchOutcome::Kind;
+  const struct {
+    const char* rule;
+    int closedDuring;  // the picture in hand when the window is closed
+    Kind kind;
+    int status;  // the program's exit status for the batch
+    std::size_t written;
+  } rows[] = {
+      {"closed during the first of three: stopped after it", 1, Kind::kStopped, 1, 1},
+      {"closed during the last: nothing is left undone", 3, Kind::kCompleted, 0, 3},
+  };
+  for (const auto& row : rows) {
+    TempFolder photos;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) WritePicture(photos, name, 10, 10);
+    form = std::make_unique<tesselet::frmThumbs>(host, forms, [this] { return now += 0.05; });
+    form->show();
+    UseFolder(photos);
+    host.eventPasses = 0;
+    // The close reaches the window at the event pass after its picture.
+    host.onEvents = [this, &row] {
+      if (host.eventPasses == row.closedDuring) form->close();
+    };
+    form->cmdCreate.click();
+    EXPECT_EQ(form->LastOutcome().kind, row.kind) << row.rule;
+    EXPECT_EQ(tesselet::Module1::StatusOf(form->LastOutcome()), row.status) << row.rule;
+    EXPECT_EQ(host.eventPasses, row.closedDuring) << row.rule;
+    EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails").size(), row.written) << row.rule;
+    EXPECT_EQ(forms.count(), 0u) << row.rule << ": a closed window has left the collection";
+  }
 }
 
 TEST_F(ThumbsWindowTest, AWriteFailureStopsAtItsPictureAndLeavesTheProgressShowing) {
