@@ -77,15 +77,17 @@ void frmThumbs::createControls() {
   static constexpr int kLabelPlaces[][4] = {{900, 2550, 885, 195},   {540, 2910, 1245, 195},
                                             {510, 3450, 1275, 195},  {3240, 3960, 975, 195},
                                             {3240, 4320, 1035, 195}, {3240, 5160, 1005, 195},
-                                            {3240, 3480, 495, 195}};
+                                            {3240, 3480, 495, 225}};
   for (std::size_t k = 0; k < Label1.size(); ++k) {
     const int* at = kLabelPlaces[k];
     Place(Label1[k], *this, "Label1", at[0], at[1], at[2], at[3], kLabels[k]);
     Label1[k].setProperty("Index", int(k));
     Bold(Label1[k]);
   }
-  Label1[0].setAlignment(Qt::AlignRight | Qt::AlignTop);
-  Label1[1].setAlignment(Qt::AlignRight | Qt::AlignTop);
+  // Centred in height like the other labels: a face taller than its row
+  // would otherwise lose its descenders at the bottom.
+  Label1[0].setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label1[1].setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   Place(txtImgDir, *this, "txtImgDir", 1830, 2490, 3825, 285);
   connect(&txtImgDir, &QLineEdit::textChanged, this, [this] { txtImgDir_Change(); });
@@ -117,9 +119,11 @@ void frmThumbs::createControls() {
 
 void frmThumbs::createSettingControls() {
   // The units and "Bitmap" are wider than drawn, so their captions fit a
-  // face with Arial's metrics; the room is free to their right.
-  Place(Label2, *this, "Label2", 5220, 3960, 495, 195, "pixels");
-  Place(Label3, *this, "Label3", 5220, 4320, 495, 195, "pixels");
+  // face with Arial's metrics, and the captions with descenders in the row
+  // of the type are two pixels taller, so a taller face keeps them; the room
+  // is free to their right and below.
+  Place(Label2, *this, "Label2", 5220, 3960, 495, 225, "pixels");
+  Place(Label3, *this, "Label3", 5220, 4320, 495, 225, "pixels");
   Place(txtMaxWidth, *this, "txtMaxWidth", 4350, 3930, 795, 285, "50");
   Place(txtMaxHeight, *this, "txtMaxHeight", 4350, 4290, 795, 285, "50");
 
@@ -132,9 +136,9 @@ void frmThumbs::createSettingControls() {
   Place(chkForceDimensions, *this, "chkForceDimensions", 3240, 4830, 2775, 195,
         "Force above dimensions");
 
-  Place(optType[0], *this, "optType", 3930, 3480, 870, 195, "Bitmap");
+  Place(optType[0], *this, "optType", 3930, 3480, 870, 225, "Bitmap");
   optType[0].setProperty("Index", 0);
-  Place(optType[1], *this, "optType", 4800, 3480, 795, 195, "JPEG");
+  Place(optType[1], *this, "optType", 4800, 3480, 795, 225, "JPEG");
   optType[1].setProperty("Index", 1);
   optType[1].setChecked(true);
 }
@@ -201,7 +205,13 @@ void frmThumbs::txtImgDir_Change() {
 void frmThumbs::SetBackColor(std::uint32_t colour) {
   backColor_ = colour;
   const std::uint32_t plain = imaging::SystemColour::OleTranslateColor(colour);
-  cmdBackColor.setStyleSheet(QString("background-color: rgb(%1, %2, %3)")
+  // The face is the colour itself, flat: a style sheet with a border of its
+  // own keeps the style from shading it. The border says where the button
+  // is on any colour, sinks when pressed and shows the focus.
+  cmdBackColor.setStyleSheet(QString("QPushButton { background-color: rgb(%1, %2, %3); "
+                                     "border: 1px solid palette(shadow); border-radius: 2px; } "
+                                     "QPushButton:focus { border: 1px solid palette(highlight); } "
+                                     "QPushButton:pressed { border-width: 2px; }")
                                  .arg(plain & 0xFF)
                                  .arg(plain >> 8 & 0xFF)
                                  .arg(plain >> 16 & 0xFF));

@@ -272,6 +272,12 @@ TEST_F(ThumbsWindowTest, ColourPickerOffersGreysAndKeepsCustomColoursBetweenUses
   });
   form->cmdBackColor.click();
   EXPECT_EQ(form->BackColor(), 0x030201u) << "0x00BBGGRR";
+  // The face shows the colour itself, flat: no shading from the style.
+  const QImage face = form->cmdBackColor.grab().toImage();
+  for (const int y : {3, face.height() / 2, face.height() - 4}) {
+    for (const int x : {3, face.width() / 2, face.width() - 4})
+      EXPECT_EQ(face.pixelColor(x, y).name().toStdString(), "#010203") << "at " << x << ", " << y;
+  }
 
   QColorDialog::setCustomColor(3, QColor(Qt::green));  // as any other dialog might
   WhenModal([&](QWidget& dialog) {
