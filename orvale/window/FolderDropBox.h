@@ -11,6 +11,8 @@ namespace orvale {
 // The main window's folder box: a multi-line text box that takes drops of
 // any kind and hands them to the build instead of inserting dropped text.
 class FolderDropBox : public QPlainTextEdit {
+  Q_OBJECT
+
  public:
   // The local paths of the drop's file list, or nothing for a drop without one.
   using DropHandler = std::function<void(const std::optional<std::vector<std::string>>&)>;

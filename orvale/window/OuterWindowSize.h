@@ -15,6 +15,8 @@ namespace orvale {
 // appears, as long as the window still has the size asked for (a size the
 // user has dragged to is left alone).
 class OuterWindowSize : public QObject {
+  Q_OBJECT
+
  public:
   explicit OuterWindowSize(QWidget& window);
 

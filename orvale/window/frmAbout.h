@@ -15,6 +15,8 @@ namespace orvale {
 // revision history. A modeless window with a fixed frame that takes part in
 // the loaded-windows collection, so closing the main window closes it too.
 class frmAbout : public QDialog, public common::LoadedForm {
+  Q_OBJECT
+
  public:
   explicit frmAbout(platform::HostServices& host,
                     common::FormsCollection& forms = common::FormsCollection::program(),

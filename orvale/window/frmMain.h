@@ -37,6 +37,8 @@ namespace orvale {
 // Controls are public members carrying their names as object names; the
 // hidden buttons Command1 and CmdCreateThumbs hold the build's two steps.
 class frmMain : public QMainWindow, public BuildOptions, public common::LoadedForm {
+  Q_OBJECT
+
  public:
   frmMain(Module1& state, platform::HostServices& host, std::filesystem::path programFolder,
           common::FormsCollection& forms = common::FormsCollection::program(),

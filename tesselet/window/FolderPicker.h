@@ -18,6 +18,8 @@ namespace tesselet {
 // kInitialized) and whenever another folder is highlighted (kSelectionChanged,
 // with that folder's path); the callback answers through the control calls.
 class FolderPicker : public QDialog, public FolderPickerControl {
+  Q_OBJECT
+
  public:
   static constexpr int kInitialized = 1;
   static constexpr int kSelectionChanged = 2;

@@ -8,6 +8,8 @@ namespace tesselet {
 // the left edge to a given x over the whole height, in the system highlight
 // colour. Each bar is drawn over the last, so the widest one shows.
 class ProgressPicture : public QWidget {
+  Q_OBJECT
+
  public:
   ProgressPicture();
 

@@ -32,6 +32,8 @@ namespace tesselet {
 // the unattended run needs no more. Controls are public members carrying
 // their names as object names.
 class frmThumbs : public QWidget, public BatchView, public common::LoadedForm {
+  Q_OBJECT
+
  public:
   frmThumbs(platform::HostServices& host,
             common::FormsCollection& forms = common::FormsCollection::program(),

@@ -56,6 +56,8 @@ namespace {
 
 // Notes the folder box's text each time the box is painted.
 class PaintedTexts : public QObject {
+  Q_OBJECT
+
  public:
   explicit PaintedTexts(orvale::FolderDropBox& box) : box_(box) {
     box.viewport()->installEventFilter(this);
@@ -394,3 +396,6 @@ TEST(TakenDropAction, ACopyWhereverTheSourceAllowsOne) {
     EXPECT_EQ(orvale::TakenDropAction(row.possible, row.proposed), row.taken)
         << "a moving source must not delete what it dropped here";
 }
+
+// PaintedTexts above declares Q_OBJECT; its meta-object code is made from this file.
+#include "drop_build_test.moc"
