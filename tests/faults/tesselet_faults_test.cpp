@@ -39,7 +39,7 @@ struct Photos {
     fs::create_directory(thumbnails);
     const std::vector<std::string> order = [&] {
       for (int k = 0; k < pictures; ++k) {
-        char name[16];
+        char name[20];  // room for any int, so the name is never cut short
         std::snprintf(name, sizeof name, "p%03d.jpg", k);
         WritePicture(folder, name, 640, 480);
       }
