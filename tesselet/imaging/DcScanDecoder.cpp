@@ -10,7 +10,9 @@ namespace {
 
 // The bits of entropy-coded data, with the zero byte stuffed after each
 // 0xFF taken out. A marker ends the data: past it every bit reads as 0 and
-// the data counts as cut short.
+// the data counts as cut short. Any number of 0xFF fill bytes may stand
+// before a marker; they are skipped wherever one is looked for, as libjpeg
+// skips them.
 class BitReader {
  public:
   BitReader(const std::uint8_t* data, std::size_t size) : at_(data), end_(data + size) {}
@@ -33,6 +35,7 @@ class BitReader {
   // At a restart: the rest of the byte is padding, then the restart marker.
   void Restart() {
     left_ = 0;
+    SkipFill();
     if (end_ - at_ >= 2 && at_[0] == 0xFF && at_[1] >= 0xD0 && at_[1] <= 0xD7) {
       at_ += 2;
       cutShort_ = false;
@@ -43,11 +46,16 @@ class BitReader {
   int NextByte() {
     if (at_ >= end_ || cutShort_) return Cut();
     if (at_[0] != 0xFF) return *at_++;
+    SkipFill();
     if (end_ - at_ >= 2 && at_[1] == 0x00) {
       at_ += 2;
       return 0xFF;
     }
     return Cut();  // a marker: the scan's data has ended
+  }
+  // Leaves the reader at the last of a run of 0xFF bytes.
+  void SkipFill() {
+    while (end_ - at_ >= 2 && at_[0] == 0xFF && at_[1] == 0xFF) ++at_;
   }
   int Cut() {
     cutShort_ = true;
@@ -97,13 +105,25 @@ class DcTable {
 // A difference of `size` bits as JPEG codes it: the low half is negative.
 int Extend(int bits, int size) { return bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits; }
 
-// One component's blocks, each as the level of its pixels (128 until known).
+// A block's level in sixteenths, from its DC coefficient and the part of
+// it the scan left out (its lowest bits, at most `lost`). A whole DC gives
+// what libjpeg's 1 x 1 inverse DCT gives, DC / 8 rounded; one short of its
+// lowest bits goes to the middle of the range they leave open, not its
+// bottom, which would leave the picture a fraction of a level dark.
+int Sixteenths(std::int64_t dc, std::int64_t lost) {
+  constexpr std::int64_t kWhite = 255 * 16;
+  if (lost == 0) return 16 * int(std::clamp<std::int64_t>(128 + ((dc + 4) >> 3), 0, 255));
+  return int(std::clamp<std::int64_t>(128 * 16 + 2 * dc + lost, 0, kWhite));
+}
+
+// One component's blocks, each as the level of its pixels in sixteenths
+// (128 until known).
 struct Plane {
   int across = 0, down = 0;          // blocks held, padded to whole MCUs
   int usedAcross = 0, usedDown = 0;  // blocks that hold picture
   int h = 1, v = 1;                  // blocks of this component in an MCU along each side
-  std::vector<std::uint8_t> levels;
-  std::uint8_t At(int x, int y) const {
+  std::vector<std::uint16_t> levels;
+  int At(int x, int y) const {
     return levels[std::size_t(std::clamp(y, 0, usedDown - 1)) * std::size_t(across) +
                   std::size_t(std::clamp(x, 0, usedAcross - 1))];
   }
@@ -130,7 +150,7 @@ std::vector<Plane> DecodePlanes(const jpeg_decompress_struct& info) {
         CeilDiv(long(info.image_width) * component.h_samp_factor, info.max_h_samp_factor), 8);
     plane.usedDown = CeilDiv(
         CeilDiv(long(info.image_height) * component.v_samp_factor, info.max_v_samp_factor), 8);
-    plane.levels.assign(std::size_t(plane.across) * std::size_t(plane.down), 128);
+    plane.levels.assign(std::size_t(plane.across) * std::size_t(plane.down), 128 * 16);
     tables.emplace_back(*info.dc_huff_tbl_ptrs[component.dc_tbl_no]);
   }
   BitReader reader(info.src->next_input_byte, info.src->bytes_in_buffer);
@@ -153,11 +173,11 @@ std::vector<Plane> DecodePlanes(const jpeg_decompress_struct& info) {
             if (reader.CutShort()) continue;  // what follows is not there
             // Held to what a coefficient can be, so damaged data cannot overflow.
             predictions[c] = std::clamp(predictions[c] + difference, -32768, 32767);
-            const int dc = predictions[c] * (1 << info.Al) * step;
-            // As libjpeg's 1 x 1 inverse DCT: the mean is DC / 8, rounded.
-            const int level = std::clamp(128 + ((dc + 4) >> 3), 0, 255);
+            // (Wide enough for a 16-bit table's step.)
+            const std::int64_t dc = std::int64_t{predictions[c]} * (1 << info.Al) * step;
             plane.levels[std::size_t(my * plane.v + by) * std::size_t(plane.across) +
-                         std::size_t(mx * plane.h + bx)] = std::uint8_t(level);
+                         std::size_t(mx * plane.h + bx)] =
+                std::uint16_t(Sixteenths(dc, std::int64_t{(1 << info.Al) - 1} * step));
           }
         }
       }
@@ -166,19 +186,11 @@ std::vector<Plane> DecodePlanes(const jpeg_decompress_struct& info) {
   return planes;
 }
 
-// A plane's level at an output pixel. A plane at half resolution is
-// interpolated as libjpeg's smooth upsampling does: 3/4 of the nearer
-// block and 1/4 of the one beyond it, along each side.
+// A plane's level at an output pixel, in sixteenths: its block's, over every pixel the
+// block covers. A block of colour stored at a lower resolution covers
+// several, each alike, as libjpeg's own 1/8 decode gives them from the DC.
 int LevelAt(const Plane& plane, int maxH, int maxV, int x, int y) {
-  const int fx = maxH / plane.h, fy = maxV / plane.v;
-  if (fx == 1 && fy == 1) return plane.At(x, y);
-  const int nx = x / fx, ny = y / fy;
-  const int ox = fx == 1 ? nx : (x % 2 ? nx + 1 : nx - 1);
-  const int oy = fy == 1 ? ny : (y % 2 ? ny + 1 : ny - 1);
-  const int wx = fx == 1 ? 4 : 3, wy = fy == 1 ? 4 : 3;
-  const int sum = wy * (wx * plane.At(nx, ny) + (4 - wx) * plane.At(ox, ny)) +
-                  (4 - wy) * (wx * plane.At(nx, oy) + (4 - wx) * plane.At(ox, oy));
-  return (sum + 8) / 16;
+  return plane.At(x / (maxH / plane.h), y / (maxV / plane.v));
 }
 
 std::uint8_t Clamp(int value) { return std::uint8_t(std::clamp(value, 0, 255)); }
@@ -188,19 +200,18 @@ std::uint8_t Clamp(int value) { return std::uint8_t(std::clamp(value, 0, 255)); 
 bool DcScanDecoder::Suits(const jpeg_decompress_struct& info) {
   const bool colour = info.jpeg_color_space == JCS_YCbCr && info.num_components == 3;
   const bool grey = info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1;
-  if (!info.progressive_mode || !(colour || grey) || info.comps_in_scan != info.num_components ||
-      info.Ss != 0 || info.Se != 0 || info.Ah != 0 || info.Al > 1) {
+  if (!info.progressive_mode || info.arith_code || !(colour || grey) ||
+      info.comps_in_scan != info.num_components || info.Ss != 0 || info.Se != 0 || info.Ah != 0 ||
+      info.Al > 1) {
     return false;
   }
   for (int i = 0; i < info.comps_in_scan; ++i) {
     const jpeg_component_info& component = *info.cur_comp_info[i];
-    const int fx = info.max_h_samp_factor / component.h_samp_factor;
-    const int fy = info.max_v_samp_factor / component.v_samp_factor;
     if (info.max_h_samp_factor % component.h_samp_factor != 0 ||
-        info.max_v_samp_factor % component.v_samp_factor != 0 || fx > 2 || fy > 2 ||
-        component.dc_tbl_no < 0 || component.dc_tbl_no >= NUM_HUFF_TBLS ||
-        !info.dc_huff_tbl_ptrs[component.dc_tbl_no] || component.quant_tbl_no < 0 ||
-        component.quant_tbl_no >= NUM_QUANT_TBLS || !info.quant_tbl_ptrs[component.quant_tbl_no]) {
+        info.max_v_samp_factor % component.v_samp_factor != 0 || component.dc_tbl_no < 0 ||
+        component.dc_tbl_no >= NUM_HUFF_TBLS || !info.dc_huff_tbl_ptrs[component.dc_tbl_no] ||
+        component.quant_tbl_no < 0 || component.quant_tbl_no >= NUM_QUANT_TBLS ||
+        !info.quant_tbl_ptrs[component.quant_tbl_no]) {
       return false;
     }
   }
@@ -215,15 +226,16 @@ void DcScanDecoder::Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap
     for (std::int32_t x = 0; x < bitmap.Width(); ++x, out += 3) {
       const int luma = LevelAt(planes[0], maxH, maxV, x, y);
       if (planes.size() == 1) {
-        out[0] = out[1] = out[2] = std::uint8_t(luma);
+        out[0] = out[1] = out[2] = std::uint8_t((luma + 8) >> 4);
         continue;
       }
-      const int cb = LevelAt(planes[1], maxH, maxV, x, y) - 128;
-      const int cr = LevelAt(planes[2], maxH, maxV, x, y) - 128;
-      // The JPEG file format's conversion, its factors in 65536ths.
-      out[0] = Clamp(luma + ((116130 * cb + 32768) >> 16));
-      out[1] = Clamp(luma - ((22554 * cb + 46802 * cr + 32768) >> 16));
-      out[2] = Clamp(luma + ((91881 * cr + 32768) >> 16));
+      const int cb = LevelAt(planes[1], maxH, maxV, x, y) - 128 * 16;
+      const int cr = LevelAt(planes[2], maxH, maxV, x, y) - 128 * 16;
+      // The JPEG file format's conversion, its factors in 65536ths, from
+      // sixteenths of levels, rounded as libjpeg rounds it.
+      out[0] = Clamp((luma * 65536 + 116130 * cb + (1 << 19)) >> 20);
+      out[1] = Clamp((luma * 65536 - 22554 * cb - 46802 * cr + (1 << 19) - 1) >> 20);
+      out[2] = Clamp((luma * 65536 + 91881 * cr + (1 << 19)) >> 20);
     }
   }
 }

@@ -9,6 +9,7 @@
 #include "platform/RunTimeError.h"
 #include "tesselet/imaging/CmykPixels.h"
 #include "tesselet/imaging/ErrorSources.h"
+#include "tesselet/imaging/JpegDecompressor.h"
 #include "tesselet/imaging/JpegMarkers.h"
 #include "tesselet/imaging/PictureErrors.h"
 #include "tesselet/imaging/ProgressiveDcDecoder.h"
@@ -33,6 +34,43 @@ tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_
   return best;
 }
 
+// The header as libjpeg reads it, for the files TurboJPEG's header read
+// refuses though TurboJPEG decodes them: sampling factors it cannot name
+// (3 x 1, 1 x 4, 4 x 2, or mixed ones such as 2 x 2, 1 x 1, 2 x 2). Gives
+// the size and the TurboJPEG colourspace, or false when libjpeg cannot
+// read the header either. Nothing here owns anything: the jump back from a
+// failure skips no destructor.
+bool ReadHeaderThroughLibjpeg(JpegDecompressor& decompressor, const std::uint8_t* data,
+                              std::size_t size, std::int32_t& width, std::int32_t& height,
+                              int& colourspace) {
+  jpeg_decompress_struct& info = decompressor.info;
+  if (setjmp(decompressor.errors.jump)) return false;
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&info, TRUE);
+  if (info.image_width > JPEG_MAX_DIMENSION || info.image_height > JPEG_MAX_DIMENSION) return false;
+  width = std::int32_t(info.image_width);
+  height = std::int32_t(info.image_height);
+  switch (info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      colourspace = TJCS_GRAY;
+      break;
+    case JCS_RGB:
+      colourspace = TJCS_RGB;
+      break;
+    case JCS_CMYK:
+      colourspace = TJCS_CMYK;
+      break;
+    case JCS_YCCK:
+      colourspace = TJCS_YCCK;
+      break;
+    default:
+      colourspace = TJCS_YCbCr;
+      break;
+  }
+  return true;
+}
+
 }  // namespace
 
 void JpegPictureDecoder::HandleCloser::operator()(void* handle) const { tjDestroy(handle); }
@@ -48,8 +86,11 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
   int subsampling = 0;
   if (tjDecompressHeader3(handle_.get(), data_, static_cast<unsigned long>(size_), &width_,
                           &height_, &subsampling, &colourspace_) != 0) {
-    throw PictureErrors::InvalidPicture(
-        path_, std::string("the JPEG data cannot be read: ") + tjGetErrorStr2(handle_.get()));
+    const std::string why = tjGetErrorStr2(handle_.get());
+    JpegDecompressor decompressor;
+    if (!ReadHeaderThroughLibjpeg(decompressor, data_, size_, width_, height_, colourspace_)) {
+      throw PictureErrors::InvalidPicture(path_, "the JPEG data cannot be read: " + why);
+    }
   }
   // A file cut short in its header reads as tables only, with no picture.
   if (width_ < 1 || height_ < 1) {
@@ -86,14 +127,14 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   }
   // A sequential file is decoded a few rows at a time, so beside the file
   // only the reduced picture counts (and a CMYK file's copy of it); a
-  // progressive one decoded at 1/8 from its DC scans holds one level a
-  // block; any other progressive file (or one whose first scan leaves
+  // progressive one decoded at 1/8 from its DC scans holds a level (two
+  // bytes) a block; any other progressive file (or one whose first scan leaves
   // components out) keeps every coefficient until its last scan.
   const std::int64_t pictureBytes = DibBitmap::StrideFor(scaledWidth) * scaledHeight;
   const bool cmyk = colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK;
   const bool fromDcScans = progressive_ && scale.num == 1 && scale.denom == 8;
   if (fromDcScans) {
-    ClaimMemory(pictureBytes + blocks_);
+    ClaimMemory(pictureBytes + 2 * blocks_);
   } else {
     ClaimMemory(pictureBytes + bufferedCoefficientBytes_ +
                 (cmyk ? std::int64_t{scaledWidth} * scaledHeight * 4 : 0));

@@ -14,8 +14,10 @@ namespace imaging {
 // bottom-up blue-green-red bitmap (its stride is the decoder's pitch), at
 // the smallest DCT scale that still gives the size asked for. The header is
 // read and checked when the decoder is made, before anything is allocated
-// from it. Grey, YCbCr, CMYK and YCCK files are read; progressive files are
-// held to a bounded number of scans. A file cut short gives the part that is
+// from it; libjpeg reads it where TurboJPEG's header read cannot name the
+// sampling factors (3 x 1, 1 x 4, 4 x 2, mixed ones), which TurboJPEG's
+// decode, being libjpeg's, reads all the same. Grey, YCbCr, CMYK and YCCK files are read;
+// progressive files are held to a bounded number of scans. A file cut short gives the part that is
 // there. A progressive file decoded at 1/8 is read only as far as its DC
 // scans. One that cannot be started on raises error 481 naming the file, as
 // does one whose decode would hold more than the limits allow (decoded

@@ -1,14 +1,8 @@
 #include "tesselet/imaging/ProgressiveDcDecoder.h"
 
-// jpeglib.h needs size_t and FILE declared ahead of it.
-#include <csetjmp>
-#include <cstdio>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
-
 #include "tesselet/imaging/CmykPixels.h"
 #include "tesselet/imaging/DcScanDecoder.h"
+#include "tesselet/imaging/JpegDecompressor.h"
 #include "tesselet/imaging/PictureErrors.h"
 
 namespace imaging {
@@ -17,39 +11,6 @@ namespace {
 
 // As many scans as TurboJPEG decodes before it calls a file a scan flood.
 constexpr int kMaxScans = 500;
-
-// libjpeg reports a failure by calling error_exit, which must not return.
-// Ours jumps back to the one C-style function below that drives libjpeg,
-// whose frames between the jump and its target hold nothing to destroy.
-// Warnings (data cut short or damaged) are not printed: the decode goes on
-// with what is there.
-struct ErrorManager {
-  jpeg_error_mgr fields;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void ExitByJump(j_common_ptr info) {
-  auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-  info->err->format_message(info, manager->message);
-  std::longjmp(manager->jump, 1);
-}
-
-void IgnoreMessage(j_common_ptr, int) {}
-
-// Owns libjpeg's decompressor; destroying a never-created one is harmless.
-struct Decompressor {
-  jpeg_decompress_struct info{};
-  ErrorManager errors{};
-  Decompressor() {
-    info.err = jpeg_std_error(&errors.fields);
-    errors.fields.error_exit = ExitByJump;
-    errors.fields.emit_message = IgnoreMessage;
-  }
-  ~Decompressor() { jpeg_destroy_decompress(&info); }
-  Decompressor(const Decompressor&) = delete;
-  Decompressor& operator=(const Decompressor&) = delete;
-};
 
 // Whether a component's DC coefficients, left with `bits` low bits out, are
 // as good as whole at 1/8: all there, or all but a lowest bit worth at most
@@ -105,7 +66,7 @@ int ReadDcScans(jpeg_decompress_struct& info) {
 // fails, with its message in the error manager; nothing here owns anything,
 // so the jump back from a failure skips no destructor. An exception from
 // beforeHoldingCoefficients leaves through here as through any function.
-bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t size,
+bool DecodeDc(JpegDecompressor& decompressor, const std::uint8_t* data, std::size_t size,
               bool invertedCmyk, DibBitmap& bitmap, bool& flood,
               const std::function<void()>& beforeHoldingCoefficients) {
   jpeg_decompress_struct& info = decompressor.info;
@@ -160,7 +121,7 @@ bool DecodeDc(Decompressor& decompressor, const std::uint8_t* data, std::size_t 
 void ProgressiveDcDecoder::Decode(const std::uint8_t* data, std::size_t size,
                                   const std::string& path, bool invertedCmyk, DibBitmap& bitmap,
                                   const std::function<void()>& beforeHoldingCoefficients) {
-  Decompressor decompressor;
+  JpegDecompressor decompressor;
   bool flood = false;
   if (DecodeDc(decompressor, data, size, invertedCmyk, bitmap, flood, beforeHoldingCoefficients))
     return;
