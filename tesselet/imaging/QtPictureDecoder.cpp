@@ -32,6 +32,7 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, const c
     GifHeader::FitScreenToFirstFrame(data, size);
   } else {
     layout_ = BmpHeader::Read(data, size, path_, limits_.MaxPixels);
+    if (BitFieldPixels::Applies(data, size)) bitFields_.emplace(data, size, path_);
   }
   bytes_ = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
   buffer_.setBuffer(&bytes_);
@@ -71,7 +72,8 @@ StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeigh
                    std::to_string(layout_.FrameHeight) + " pixels, more than the " +
                    std::to_string(readerLimit >> 20) + " MB the image reader may hold for it");
   }
-  const QImage frame = reader_.read();
+  const QImage frame = bitFields_ ? bitFields_->Read() : reader_.read();
+  if (frame.isNull() && bitFields_) throw PictureErrors::OutOfMemory(path_);
   if (frame.isNull()) {
     throw PictureErrors::InvalidPicture(
         path_, "the picture cannot be decoded: " + reader_.errorString().toStdString());

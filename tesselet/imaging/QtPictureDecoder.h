@@ -5,8 +5,10 @@
 #include <QImageReader>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "tesselet/imaging/BitFieldPixels.h"
 #include "tesselet/imaging/DecodeLimits.h"
 #include "tesselet/imaging/FrameLayout.h"
 #include "tesselet/imaging/StdPicture.h"
@@ -19,7 +21,8 @@ namespace imaging {
 // first frame placed on it), and the memory the decode will hold is checked
 // against the limits before the reader allocates anything. The picture is
 // made at a reduced scale when a smaller one is asked for. Transparent
-// pixels are shown on white.
+// pixels are shown on white. A BMP of bit fields is read by our own
+// reader (see BitFieldPixels), whose image is painted the same way.
 class QtPictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder; a GIF's header is
@@ -44,6 +47,7 @@ class QtPictureDecoder {
   QByteArray bytes_;
   QBuffer buffer_;
   QImageReader reader_;
+  std::optional<BitFieldPixels> bitFields_;
 };
 
 }  // namespace imaging

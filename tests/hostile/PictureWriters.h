@@ -35,6 +35,9 @@ struct Bmp {
   std::string pixels;                // the rows or RLE data as stored
   std::int64_t fileSizeField = -1;
   std::int64_t offsetField = -1;
+  // Bit fields: the red, green, blue masks, after a 40-byte header, and the
+  // alpha mask too within a longer one.
+  std::uint32_t masks[4] = {0x7C00, 0x03E0, 0x001F, 0};
 };
 
 inline std::string BmpFile(const Bmp& bmp) {
@@ -43,9 +46,10 @@ inline std::string BmpFile(const Bmp& bmp) {
     const char level = char(i * 255 / std::max<std::uint32_t>(bmp.paletteEntries - 1, 1));
     palette += {level, level, level, '\0'};
   }
-  if (bmp.compression == 3) {  // the three colour masks stand where a palette would
-    palette.clear();
-    Put32(palette, 0x7C00), Put32(palette, 0x03E0), Put32(palette, 0x001F);
+  std::string masks;
+  for (std::uint32_t mask : bmp.masks) Put32(masks, mask);
+  if (bmp.compression == 3 && bmp.headerSize == 40) {
+    palette = masks.substr(0, 12);  // the three colour masks stand where a palette would
   }
   const std::uint32_t offset = 14 + bmp.headerSize + std::uint32_t(palette.size());
   std::string out = "BM";
@@ -69,6 +73,10 @@ inline std::string BmpFile(const Bmp& bmp) {
     Put32(out, 2835), Put32(out, 2835);
     Put32(out, bmp.paletteEntries), Put32(out, 0);
     out.resize(14 + bmp.headerSize, '\0');  // later header versions: their fields zero
+    if (bmp.compression == 3 && bmp.headerSize > 40) {
+      out.replace(14 + 40, std::min<std::size_t>(16, bmp.headerSize - 40),
+                  masks.substr(0, std::min<std::size_t>(16, bmp.headerSize - 40)));
+    }
   }
   return out + palette + bmp.pixels;
 }

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <QImage>
+#include <array>
+#include <bit>
 #include <random>
 
 #include "platform/RunTimeError.h"
@@ -185,6 +187,64 @@ TEST(PictureLoader, BmpAndTheFirstFrameOfAGifLoadExactly) {
             (std::array{0, 255, 0}));
 }
 
+// A BMP of bit fields holding the picture, each colour's level put into its
+// mask's field at the field's width, rounded; opaque where there is an
+// alpha mask.
+std::string BitFieldBmp(const Picture& picture, int bits, std::array<std::uint32_t, 4> masks,
+                        std::uint32_t headerSize = 40) {
+  auto field = [](int level, std::uint32_t mask) -> std::uint32_t {
+    if (mask == 0) return 0;
+    const int shift = std::countr_zero(mask);
+    const std::uint64_t largest = mask >> shift;
+    return std::uint32_t((level * largest + 127) / 255) << shift;
+  };
+  hostile::Bmp bmp;
+  bmp.width = picture.width, bmp.height = picture.height, bmp.bitCount = std::uint16_t(bits);
+  bmp.compression = 3, bmp.headerSize = headerSize;
+  std::copy(masks.begin(), masks.end(), bmp.masks);
+  for (int y = picture.height - 1; y >= 0; --y) {  // stored bottom row first
+    std::string row;
+    for (int x = 0; x < picture.width; ++x) {
+      const Rgb c = picture.At(x, y);
+      const std::uint32_t pixel = field(c.red, masks[0]) | field(c.green, masks[1]) |
+                                  field(c.blue, masks[2]) | field(255, masks[3]);
+      bits == 16 ? hostile::Put16(row, pixel) : hostile::Put32(row, pixel);
+    }
+    row.resize((row.size() + 3) / 4 * 4, '\0');
+    bmp.pixels += row;
+  }
+  return hostile::BmpFile(bmp);
+}
+
+// The fields of a BMP of bit fields are each scaled from their own width to
+// 8 bits: 10 or 3 bits as truly as the common 8 and 5 (the image reader
+// draws the former black or dim).
+TEST(PictureLoader, BitFieldBmpsLoadWithEachFieldScaledToEightBits) {
+  TempFolder folder;
+  const Picture picture = Make(5, 3, [](int x, int y) {
+    return Rgb{x * 255 / 4, y * 255 / 2, (x + y) % 2 ? 255 : 40};
+  });
+  struct Case {
+    const char* rule;
+    int bits;
+    std::array<std::uint32_t, 4> masks;
+    std::uint32_t headerSize;
+    int tolerance;  // half a step of the narrowest field, in 8-bit levels
+  };
+  const Case cases[] = {
+      {"32 bits, 8/8/8", 32, {0xFF0000, 0xFF00, 0xFF, 0}, 40, 0},
+      {"16 bits, 5/6/5", 16, {0xF800, 0x07E0, 0x001F, 0}, 40, 5},
+      {"32 bits, 11/11/10", 32, {0xFFE00000, 0x001FFC00, 0x000003FF, 0}, 40, 1},
+      {"32 bits, 10/10/10 and 2 of alpha", 32, {0x3FF00000, 0x000FFC00, 0x3FF, 0xC0000000}, 56, 1},
+      {"16 bits, 3/10/3", 16, {0xE000, 0x1FF8, 0x0007, 0}, 40, 19},
+  };
+  for (const Case& c : cases) {
+    const auto file = folder.write("f.bmp", BitFieldBmp(picture, c.bits, c.masks, c.headerSize));
+    EXPECT_LE(Difference(PictureLoader::LoadPicture(file.string()), picture), c.tolerance)
+        << c.rule;
+  }
+}
+
 // A BMP header for a 24-bit picture of the given size, and no pixels.
 std::string BmpHeaderOnly(int width, int height) {
   std::string header(54, '\0');
@@ -216,6 +276,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
   TempFolder folder;
   const std::string jpeg = EncodeJpeg(Smooth(32, 32));
   const std::string progressive = EncodeJpeg(Smooth(32, 32), 90, TJSAMP_420, TJFLAG_PROGRESSIVE);
+  const Picture smooth = Smooth(32, 32);
   struct Case {
     const char* rule;
     std::filesystem::path file;
@@ -249,6 +310,16 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"a BMP with no pixels after its header", folder.write("cut.bmp", BmpHeaderOnly(30, 30)),
        platform::kInvalidPicture, ""},
       {"a damaged GIF", folder.write("bad.gif", "GIF89a\x05\x00"), platform::kInvalidPicture, ""},
+      {"a bit-field mask that is not one run of bits",
+       folder.write("mask.bmp", BitFieldBmp(smooth, 16, {0xF800, 0x0550, 0x001F, 0})),
+       platform::kInvalidPicture,
+       "Invalid picture: {} (the green mask, 0x00000550, is not one run of bits within 16 bits a "
+       "pixel)"},
+      {"bit fields whose pixels run past the file's end",
+       folder.write("short.bmp",
+                    BitFieldBmp(smooth, 32, {0xFF0000, 0xFF00, 0xFF, 0}).substr(0, 600)),
+       platform::kInvalidPicture,
+       "Invalid picture: {} (the pixels, 4096 bytes from byte 66, run past the file's 600 bytes)"},
       {"a file over 96 MB is not read", sparse, platform::kInvalidPicture,
        "Invalid picture: {} (the file is 100663297 bytes, more than the 96 MB a picture file may "
        "have)"},
@@ -268,7 +339,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
 // A sequential JPEG is decoded a few rows at a time, so only the reduced
 // picture it is decoded to counts: a 102-megapixel camera photo gives its
 // thumbnail, and only a decode at full size is refused. A progressive one
-// at 1/8 is decoded from its DC scans, a byte a block: only a larger scale
+// at 1/8 is decoded from its DC scans, two bytes a block: only a larger scale
 // keeps every coefficient (128 bytes a block), past the memory bound.
 TEST(PictureLoader, LargePhotosAreBoundedByWhatTheDecodeHolds) {
   TempFolder folder;
