@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tesselet/imaging/MemoryPool.h"
@@ -35,6 +36,12 @@ TEST(MemoryPool, ASharePastThePoolWaitsForOthersToBeGivenBack) {
       << "the third share waited for room";
   second = MemoryPool::Share();
   EXPECT_EQ(pool.Held(), 0) << "every share given back when it ends";
+  MemoryPool other(100);
+  {
+    MemoryPool::Share taken = other.Take(40);
+    const MemoryPool::Share moved(std::move(taken));
+  }
+  EXPECT_EQ(other.Held(), 0) << "a share moved is given back once, by where it went";
   const MemoryPool::Share alone = pool.Take(500);
   EXPECT_EQ(pool.Held(), 500) << "a share larger than the pool is granted when none is held";
 }

@@ -201,6 +201,21 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
   }
 }
 
+// A progressive photo read past its DC scans (its DC is coarse) gives back
+// its first share of the decode memory before it asks for the larger one
+// that holds every coefficient: 12000 x 9000 pixels, where the two together
+// pass the pool and the one alone fits, so a load keeping the first would
+// wait for itself for ever (here: "blocked").
+TEST(PictureLoaderHostile, APhotoReadPastItsDcScansNeverWaitsForItself) {
+  TempFolder folder;
+  const std::string jpeg = hostile::WithComments(
+      hostile::WithJpegSize(test_pictures::EncodeJpeg(test_pictures::Photo(32, 32), 75, TJSAMP_420,
+                                                      TJFLAG_PROGRESSIVE),
+                            12000, 9000),
+      320'000);
+  EXPECT_EQ(LoadInChild(folder.write("large.jpg", jpeg)), "loaded 12000 x 9000");
+}
+
 // Where memory runs short, the load ends with an error (7 when our own
 // allocation fails, 481 when the reader's does) or, with room enough for
 // the reduced picture, loads: never a crash. A plain 8-bit BMP of 9
