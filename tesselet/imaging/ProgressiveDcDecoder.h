@@ -17,8 +17,11 @@ namespace imaging {
 // after the detail (as TurboJPEG and jpegtran write progressive files), the
 // bit is left out if it is worth at most half a level (fine quantisation,
 // as cameras store photos); otherwise, or when more bits are left out, the
-// scans are read on until it is. Colour stored at half resolution gets the
-// lowest detail that 1/8 shows from its neighbouring blocks' DC.
+// scans are read on until it is. From the first scan alone, each block of
+// colour stored at a lower resolution covers the pixels it stands for, as
+// libjpeg's own 1/8 decode gives a block without detail; read on, libjpeg
+// decodes the scans read, estimating colour detail not yet sent from the
+// neighbouring blocks' DC.
 //
 // The picture goes into a bitmap already made at the 1/8 size. Grey,
 // YCbCr, CMYK and YCCK files are read; a file cut short gives the part that
