@@ -117,7 +117,7 @@ int Sixteenths(std::int64_t dc, std::int64_t lost) {
 }
 
 // One component's blocks, each as the level of its pixels in sixteenths
-// (128 until known).
+// (level 128 until known).
 struct Plane {
   int across = 0, down = 0;          // blocks held, padded to whole MCUs
   int usedAcross = 0, usedDown = 0;  // blocks that hold picture
@@ -186,9 +186,10 @@ std::vector<Plane> DecodePlanes(const jpeg_decompress_struct& info) {
   return planes;
 }
 
-// A plane's level at an output pixel, in sixteenths: its block's, over every pixel the
-// block covers. A block of colour stored at a lower resolution covers
-// several, each alike, as libjpeg's own 1/8 decode gives them from the DC.
+// A plane's level at an output pixel, in sixteenths: its block's, over
+// every pixel the block covers. A block of colour stored at a lower
+// resolution covers several, each alike, as libjpeg's own 1/8 decode gives
+// them from the DC.
 int LevelAt(const Plane& plane, int maxH, int maxV, int x, int y) {
   return plane.At(x / (maxH / plane.h), y / (maxV / plane.v));
 }
