@@ -1,14 +1,15 @@
 #include "bench/thumbnails/PhotoMaker.h"
 
-#include <turbojpeg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <vector>
+
+#include "tests/support/TestJpeg.h"
 
 namespace {
 
@@ -88,19 +89,15 @@ bool PhotoMaker::Make(const std::string& path, int width, int height, unsigned s
       }
     }
   }
-  tjhandle handle = tjInitCompress();
-  unsigned char* jpeg = nullptr;
-  unsigned long size = 0;
-  const bool encoded = tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size,
-                                   TJSAMP_420, quality, TJFLAG_ACCURATEDCT) == 0;
-  tjDestroy(handle);
-  bool written = false;
-  if (encoded) {
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-      written = std::fwrite(jpeg, 1, size, file) == size;
-      written = std::fclose(file) == 0 && written;
-    }
+  std::string jpeg;
+  try {
+    jpeg = test_jpeg::Encode(rgb.data(), width, height, TJPF_RGB, TJSAMP_420, quality,
+                             TJFLAG_ACCURATEDCT);
+  } catch (const std::runtime_error&) {
+    return false;
   }
-  tjFree(jpeg);
-  return written;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(jpeg.data(), 1, jpeg.size(), file) == jpeg.size();
+  return std::fclose(file) == 0 && written;
 }

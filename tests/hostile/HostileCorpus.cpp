@@ -1,20 +1,16 @@
 #include "tests/hostile/HostileCorpus.h"
 
-#include <turbojpeg.h>
-
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
 
 #include "tests/hostile/PictureWriters.h"
+#include "tests/support/TestJpeg.h"
 
 namespace hostile {
 
 namespace {
+
+using test_jpeg::WithExif;
 
 // A good JPEG of a smooth picture, from libjpeg-turbo's encoder.
 std::string GoodJpeg(int width, int height, int subsampling, int flags) {
@@ -22,16 +18,7 @@ std::string GoodJpeg(int width, int height, int subsampling, int flags) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) rgb += {char(x * 4), char(y * 4), char(x + y)};
   }
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  const int result = tjCompress2(handle, reinterpret_cast<const unsigned char*>(rgb.data()), width,
-                                 0, height, TJPF_RGB, &out, &size, subsampling, 90, flags);
-  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : "";
-  tjFree(out);
-  tjDestroy(handle);
-  if (bytes.empty()) throw std::runtime_error("the encoder made no JPEG");
-  return bytes;
+  return test_jpeg::Encode(rgb.data(), width, height, TJPF_RGB, subsampling, 90, flags);
 }
 
 Bmp Paletted(std::int32_t width, std::int32_t height, std::uint32_t palette, std::string pixels,
@@ -209,50 +196,21 @@ std::vector<HostilePicture> HostileCorpus() {
 }
 
 std::string StreamedJpeg(int width, int height) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &out, &size);
-  info.image_width = JDIMENSION(width);
-  info.image_height = JDIMENSION(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 80, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(std::size_t(width) * 3);
-  while (info.next_scanline < info.image_height) {
-    const unsigned y = info.next_scanline;
-    for (int x = 0; x < width; ++x) {
-      row[std::size_t(x) * 3] = (unsigned char)(x * 255 / width);
-      row[std::size_t(x) * 3 + 1] = (unsigned char)(y * 255 / unsigned(height));
-      row[std::size_t(x) * 3 + 2] = 90;
-    }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::string bytes(reinterpret_cast<char*>(out), size);
-  std::free(out);
-  return bytes;
+  return test_jpeg::EncodeRows(
+      width, height, {.quality = 80, .progressive = false}, [&](int y, std::uint8_t* row) {
+        for (int x = 0; x < width; ++x) {
+          row[std::size_t(x) * 3] = std::uint8_t(x * 255 / width);
+          row[std::size_t(x) * 3 + 1] = std::uint8_t(unsigned(y) * 255 / unsigned(height));
+          row[std::size_t(x) * 3 + 2] = 90;
+        }
+      });
 }
 
 std::string CoefficientHeavyJpeg() {
   std::string cmyk;
   for (int i = 0; i < 32 * 32; ++i) cmyk += {char(i), char(i / 4), char(200), char(40)};
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  const int result = tjCompress2(handle, reinterpret_cast<const unsigned char*>(cmyk.data()), 32, 0,
-                                 32, TJPF_CMYK, &out, &size, TJSAMP_444, 90, TJFLAG_PROGRESSIVE);
-  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : "";
-  tjFree(out);
-  tjDestroy(handle);
-  if (bytes.empty()) throw std::runtime_error("the encoder made no CMYK JPEG");
+  const std::string bytes =
+      test_jpeg::Encode(cmyk.data(), 32, 32, TJPF_CMYK, TJSAMP_444, 90, TJFLAG_PROGRESSIVE);
   // 4 x 750 x 750 blocks: at least 4 x 750 x 750 / 8 bytes to hold them.
   return WithComments(WithJpegSize(bytes, 6000, 6000), 300'000);
 }

@@ -184,16 +184,6 @@ inline std::string WithJpegSize(std::string jpeg, int width, int height) {
   return jpeg;
 }
 
-// An APP1 segment holding the TIFF block after "Exif\0\0", put right after
-// the start marker.
-inline std::string WithExif(const std::string& jpeg, const std::string& tiff) {
-  const std::string payload = std::string("Exif\0\0", 6) + tiff;
-  std::string segment = "\xFF\xE1";
-  segment += char((payload.size() + 2) >> 8);
-  segment += char((payload.size() + 2) & 0xFF);
-  return jpeg.substr(0, 2) + segment + payload + jpeg.substr(2);
-}
-
 // Comment segments of `bytes` in all put right after the start marker: a
 // file as large as a true one of its declared size, with no more pixels.
 inline std::string WithComments(const std::string& jpeg, std::size_t bytes) {

@@ -4,8 +4,6 @@
 // JPEG files made from them (with an EXIF orientation when asked), and one
 // way each to compare results: the largest difference and the PSNR.
 
-#include <turbojpeg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +16,7 @@
 
 #include "tesselet/imaging/DibBitmap.h"
 #include "tesselet/imaging/PictureOrientation.h"
+#include "tests/support/TestJpeg.h"
 
 namespace test_pictures {
 
@@ -89,32 +88,15 @@ inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
 
 inline std::string EncodeJpeg(const Picture& picture, int quality = 95,
                               int subsampling = TJSAMP_444, int flags = 0) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  const int result =
-      tjCompress2(handle, picture.rgb.data(), picture.width, 0, picture.height, TJPF_RGB, &out,
-                  &size, subsampling, quality, flags | TJFLAG_ACCURATEDCT);
-  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
-  tjFree(out);
-  tjDestroy(handle);
-  if (bytes.empty()) throw std::runtime_error("the test could not encode its JPEG");
-  return bytes;
+  return test_jpeg::Encode(picture.rgb.data(), picture.width, picture.height, TJPF_RGB, subsampling,
+                           quality, flags | TJFLAG_ACCURATEDCT);
 }
 
 // CMYK (4 bytes a pixel from the top) to a YCCK JPEG with an Adobe segment.
 inline std::string EncodeCmykJpeg(const std::vector<std::uint8_t>& cmyk, int width, int height,
                                   int flags = 0) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  const int result = tjCompress2(handle, cmyk.data(), width, 0, height, TJPF_CMYK, &out, &size,
-                                 TJSAMP_444, 100, flags | TJFLAG_ACCURATEDCT);
-  std::string bytes = result == 0 ? std::string(reinterpret_cast<char*>(out), size) : std::string();
-  tjFree(out);
-  tjDestroy(handle);
-  if (bytes.empty()) throw std::runtime_error("the test could not encode its CMYK JPEG");
-  return bytes;
+  return test_jpeg::Encode(cmyk.data(), width, height, TJPF_CMYK, TJSAMP_444, 100,
+                           flags | TJFLAG_ACCURATEDCT);
 }
 
 // Puts an EXIF segment with the orientation right after the start marker,
@@ -131,11 +113,7 @@ inline std::string WithExifOrientation(const std::string& jpeg, int orientation,
   tiff += u16(0x010F) + u16(2) + u32(4) + std::string("Cam\0", 4);  // make, ahead of it
   tiff += u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0);
   tiff += u32(0);  // no next directory
-  const std::string payload = std::string("Exif\0\0", 6) + tiff;
-  const int length = int(payload.size()) + 2;
-  const std::string segment =
-      std::string("\xFF\xE1") + char(length >> 8) + char(length & 0xFF) + payload;
-  return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+  return test_jpeg::WithExif(jpeg, tiff);
 }
 
 inline std::filesystem::path Fixture(const std::string& name) {

@@ -20,56 +20,14 @@ namespace {
 
 using namespace test_pictures;
 
-// How a test JPEG is written by libjpeg: progressive, by the script when
-// one is given (each row names the components, the coefficients (first,
-// last) and the bits left out before (high) and after (low) the scan), by
-// libjpeg's own script otherwise.
-struct Encoding {
-  int quality = 90;
-  std::vector<jpeg_scan_info> script;
-  // Each component's sampling factors, across and down.
-  int sampling[3][2] = {{2, 2}, {1, 1}, {1, 1}};
-  unsigned restartInterval = 0;  // in blocks of the first scan; 0 for none
-  bool arithmetic = false;
-};
+using test_jpeg::Encoding;
 
 std::string Encode(const Picture& picture, const Encoding& encoding) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &out, &size);
-  info.image_width = JDIMENSION(picture.width);
-  info.image_height = JDIMENSION(picture.height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, encoding.quality, TRUE);
-  for (int c = 0; c < 3; ++c) {
-    info.comp_info[c].h_samp_factor = encoding.sampling[c][0];
-    info.comp_info[c].v_samp_factor = encoding.sampling[c][1];
-  }
-  if (encoding.script.empty()) {
-    jpeg_simple_progression(&info);
-  } else {
-    info.scan_info = encoding.script.data();
-    info.num_scans = int(encoding.script.size());
-  }
-  info.restart_interval = encoding.restartInterval;
-  info.arith_code = encoding.arithmetic ? TRUE : FALSE;
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(
-        &picture.rgb[std::size_t(info.next_scanline) * 3 * std::size_t(picture.width)]);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::string bytes(reinterpret_cast<char*>(out), size);
-  std::free(out);
-  return bytes;
+  const std::size_t stride = std::size_t(picture.width) * 3;
+  return test_jpeg::EncodeRows(picture.width, picture.height, encoding,
+                               [&](int y, std::uint8_t* row) {
+                                 std::memcpy(row, &picture.rgb[std::size_t(y) * stride], stride);
+                               });
 }
 
 // The same coefficients written as a sequential Huffman-coded file, as
