@@ -1,14 +1,10 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <turbojpeg.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "platform/RunTimeError.h"
@@ -19,6 +15,7 @@
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UnattendedRun.h"
 
 using namespace imaging;
 
@@ -161,30 +158,22 @@ TEST(JpegWriter, CopiesNoPixels) {
   }
   TempFolder folder;
   const auto file = folder.path() / "big.jpg";
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const unattended_run::Outcome run = unattended_run::Run([&] {
     cDIBSection dib;
-    if (!dib.Create(4000, 3000)) _exit(2);  // 36 MB
+    if (!dib.Create(4000, 3000)) return 2;  // 36 MB
     for (int row = 0; row < 3000; ++row) {
       std::memset(dib.DIBSectionBitsPtr() + std::size_t(row) * dib.BytesPerScanLine(), row / 12,
                   std::size_t(dib.BytesPerScanLine()));
     }
-    long pages = 0;
-    std::ifstream("/proc/self/statm") >> pages;
-    const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
-    const rlimit limit{used + (16u << 20), used + (16u << 20)};  // far less than 36 MB more
-    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+    if (!unattended_run::HoldAddressSpace(16u << 20)) return 3;  // far less than 36 MB more
     try {
-      _exit(SaveDibAsJpeg(dib, file.string(), 90) ? 0 : 4);
+      return SaveDibAsJpeg(dib, file.string(), 90) ? 0 : 4;
     } catch (...) {
-      _exit(5);
+      return 5;
     }
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "a second copy of the pixels would not fit";
+  });
+  ASSERT_TRUE(run.ended && run.signal == 0);
+  EXPECT_EQ(run.status, 0) << "a second copy of the pixels would not fit";
   EXPECT_EQ(Decode(file).width, 4000);
 }
 

@@ -1,18 +1,12 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <functional>
-#include <thread>
 
 #include "platform/RunTimeError.h"
 #include "tesselet/imaging/PictureLoader.h"
@@ -21,6 +15,7 @@
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UnattendedRun.h"
 
 using namespace imaging;
 
@@ -28,14 +23,6 @@ namespace {
 
 std::filesystem::path Write(const TempFolder& folder, const std::string& name) {
   return folder.write(name, hostile::HostilePictureNamed(name).bytes);
-}
-
-// Address space the process has mapped now, in bytes.
-rlim_t MappedBytes() {
-  std::ifstream statm("/proc/self/statm");
-  rlim_t pages = 0;
-  statm >> pages;
-  return pages * rlim_t(sysconf(_SC_PAGESIZE));
 }
 
 // Loads the file (reduced for a 50 x 50 thumbnail) in a child process, with
@@ -46,35 +33,23 @@ rlim_t MappedBytes() {
 std::string LoadInChild(const std::filesystem::path& file, rlim_t room = 0) {
   const TempFolder scratch;
   const auto report = scratch.path() / "report";
-  const pid_t child = fork();
-  if (child == 0) {
-    if (room != 0) {
-      const rlimit cap{MappedBytes() + room, MappedBytes() + room};
-      setrlimit(RLIMIT_AS, &cap);
-    }
-    std::string outcome;
-    try {
-      PictureLoader loader(file.string());
-      const StdPicture picture = loader.Load(400, 400);
-      outcome =
-          "loaded " + std::to_string(picture.Width()) + " x " + std::to_string(picture.Height());
-    } catch (const platform::RunTimeError& error) {
-      outcome = "error " + std::to_string(error.number()) + ": " + error.description();
-    }
-    TempFolder::write_to(report, outcome);
-    _exit(0);
-  }
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      return "blocked";
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
+  const unattended_run::Outcome run = unattended_run::Run(
+      [&] {
+        std::string outcome;
+        try {
+          PictureLoader loader(file.string());
+          const StdPicture picture = loader.Load(400, 400);
+          outcome = "loaded " + std::to_string(picture.Width()) + " x " +
+                    std::to_string(picture.Height());
+        } catch (const platform::RunTimeError& error) {
+          outcome = "error " + std::to_string(error.number()) + ": " + error.description();
+        }
+        TempFolder::write_to(report, outcome);
+        return 0;
+      },
+      {.room = room}, std::chrono::seconds(30));
+  if (!run.ended) return "blocked";
+  if (run.signal != 0) return "signal " + std::to_string(run.signal);
   std::string outcome = TempFolder::read(report);
   for (auto at = outcome.find(file.string()); at != std::string::npos;
        at = outcome.find(file.string())) {

@@ -5,7 +5,6 @@
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UnattendedRun.h"
 #include "tests/support/Unprivileged.h"
 
 using platform::AtomicFile;
@@ -119,18 +119,12 @@ int Replace(const std::filesystem::path& target, const std::string& bytes,
 // Runs the check in a child with a mount table of its own, so a mount made
 // there needs no clean-up; nullopt when no such child can be made here.
 std::optional<int> RunWithPrivateMounts(const std::function<int()>& check) {
-  const pid_t child = fork();
-  if (child < 0) return std::nullopt;
-  if (child == 0) {
+  return unattended_run::Check([&] {
     if (unshare(CLONE_NEWNS) != 0 ||
         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-      _exit(125);
-    _exit(check());
-  }
-  int status = 0;
-  if (waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) == 125)
-    return std::nullopt;
-  return WEXITSTATUS(status);
+      return 125;
+    return check();
+  });
 }
 
 mode_t Mode(const std::filesystem::path& file) {

@@ -1,4 +1,3 @@
-#include <QProcess>
 #include <QTest>
 #include <sstream>
 
@@ -20,13 +19,14 @@ class StartingHost : public platform::RecordingHostServices {
   bool startProgram(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& workingFolder) override {
     RecordingHostServices::startProgram(program, arguments, workingFolder);
-    QStringList args;
-    for (const auto& argument : arguments) args << QString::fromStdString(argument);
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(workingFolder));
-    process.start(QString::fromStdString(program), args);
-    if (!process.waitForFinished(120000)) return false;
-    exitCode = process.exitCode();
+    std::vector<std::string> command{program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const TempFolder scratch;
+    const unattended_run::Outcome run = unattended_run::Finish(
+        unattended_run::Start(command, scratch.path() / "errors", {.workingFolder = workingFolder}),
+        std::chrono::seconds(120));
+    if (!run.ended) return false;
+    exitCode = run.status;
     return true;
   }
 };

@@ -1,5 +1,4 @@
-#include <QProcess>
-#include <QProcessEnvironment>
+#include <QStringList>
 #include <map>
 
 #include "tests/support/UnattendedRun.h"
@@ -21,17 +20,17 @@ struct Finished {
 // for it to end by itself.
 Finished RunTesselet(const QStringList& arguments, const std::filesystem::path& workingFolder,
                      const std::vector<std::pair<QString, QString>>& variables = {}) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-    environment.remove(name);
-  for (const auto& [name, value] : variables) environment.insert(name, value);
-  process.setProcessEnvironment(environment);
-  process.setWorkingDirectory(QString::fromStdString(workingFolder.string()));
-  process.start(TESSELET_EXECUTABLE, arguments);
-  if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-    return {-1, "did not end by itself"};
-  return {process.exitCode(), process.readAllStandardError().toStdString()};
+  unattended_run::Options options{.workingFolder = workingFolder};
+  for (const auto& [name, value] : variables)
+    options.variables.emplace_back(name.toStdString(), value.toStdString());
+  std::vector<std::string> command{TESSELET_EXECUTABLE};
+  for (const QString& argument : arguments) command.push_back(argument.toStdString());
+  const TempFolder scratch;
+  const auto errorsFile = scratch.path() / "errors";
+  const unattended_run::Outcome run = unattended_run::Finish(
+      unattended_run::Start(command, errorsFile, options), std::chrono::seconds(120));
+  if (!run.ended || run.signal != 0) return {-1, "did not end by itself"};
+  return {run.status, TempFolder::read(errorsFile)};
 }
 
 bool Contains(const std::string& text, const std::string& part) {
