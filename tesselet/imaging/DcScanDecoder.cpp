@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tesselet/imaging/JpegDecompressor.h"
+
 namespace imaging {
 
 namespace {
@@ -202,8 +204,7 @@ bool DcScanDecoder::Suits(const jpeg_decompress_struct& info) {
   const bool colour = info.jpeg_color_space == JCS_YCbCr && info.num_components == 3;
   const bool grey = info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1;
   if (!info.progressive_mode || info.arith_code || !(colour || grey) ||
-      info.comps_in_scan != info.num_components || info.Ss != 0 || info.Se != 0 || info.Ah != 0 ||
-      info.Al > 1) {
+      !FirstScanCarriesEveryDc(info) || info.Se != 0 || info.Al > 1) {
     return false;
   }
   for (int i = 0; i < info.comps_in_scan; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace imaging {
 
@@ -12,5 +13,14 @@ struct DecodeScale {
   std::int32_t Numerator = 1;
   std::int32_t Denominator = 1;
 };
+
+// A side of `side` pixels decoded at `scale`, a part pixel counting whole
+// (as TurboJPEG counts it).
+std::int32_t ScaledSide(std::int32_t side, DecodeScale scale);
+
+// The smallest of the reducing scales offered (enlarging ones are passed
+// over) whose result still covers minWidth x minHeight; 1/1 when none does.
+DecodeScale ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,
+                        std::int32_t minHeight, std::span<const DecodeScale> offered);
 
 }  // namespace imaging

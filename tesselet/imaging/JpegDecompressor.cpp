@@ -22,4 +22,8 @@ JpegDecompressor::JpegDecompressor() {
 
 JpegDecompressor::~JpegDecompressor() { jpeg_destroy_decompress(&info); }
 
+bool FirstScanCarriesEveryDc(const jpeg_decompress_struct& info) {
+  return info.comps_in_scan == info.num_components && info.Ss == 0 && info.Ah == 0;
+}
+
 }  // namespace imaging

@@ -31,4 +31,8 @@ struct JpegDecompressor {
   jpeg_decompress_struct info{};
 };
 
+// Whether the scan libjpeg stands at is a first DC scan carrying every
+// component's DC (all components, no refinement of bits sent before).
+bool FirstScanCarriesEveryDc(const jpeg_decompress_struct& info);
+
 }  // namespace imaging

@@ -18,20 +18,13 @@ namespace imaging {
 
 namespace {
 
-// The smallest TurboJPEG scaling factor below 1 (they go in eighths) whose
-// result still covers minWidth x minHeight; 1/1 when none does.
-tjscalingfactor ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,
-                            std::int32_t minHeight) {
-  tjscalingfactor best{1, 1};
+// TurboJPEG's reducing scales, in eighths.
+std::vector<DecodeScale> OfferedScales() {
+  std::vector<DecodeScale> offered;
   int count = 0;
   const tjscalingfactor* factors = tjGetScalingFactors(&count);
-  for (int i = 0; factors && i < count; ++i) {
-    const tjscalingfactor f = factors[i];
-    if (f.num >= f.denom) continue;  // never enlarge while decoding
-    if (TJSCALED(width, f) < minWidth || TJSCALED(height, f) < minHeight) continue;
-    if (std::int64_t(f.num) * best.denom < std::int64_t(best.num) * f.denom) best = f;
-  }
-  return best;
+  for (int i = 0; factors && i < count; ++i) offered.push_back({factors[i].num, factors[i].denom});
+  return offered;
 }
 
 // The header as libjpeg reads it, for the files TurboJPEG's header read
@@ -114,9 +107,10 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
 JpegPictureDecoder::~JpegPictureDecoder() = default;
 
 StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
-  const tjscalingfactor scale = ChooseScale(width_, height_, minWidth, minHeight);
-  const std::int32_t scaledWidth = TJSCALED(width_, scale);
-  const std::int32_t scaledHeight = TJSCALED(height_, scale);
+  static const std::vector<DecodeScale> offered = OfferedScales();
+  const DecodeScale scale = ChooseScale(width_, height_, minWidth, minHeight, offered);
+  const std::int32_t scaledWidth = ScaledSide(width_, scale);
+  const std::int32_t scaledHeight = ScaledSide(height_, scale);
   if (std::int64_t{scaledWidth} * scaledHeight > limits_.MaxPixels) {
     throw PictureErrors::InvalidPicture(
         path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
@@ -132,7 +126,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   // components out) keeps every coefficient until its last scan.
   const std::int64_t pictureBytes = DibBitmap::StrideFor(scaledWidth) * scaledHeight;
   const bool cmyk = colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK;
-  const bool fromDcScans = progressive_ && scale.num == 1 && scale.denom == 8;
+  const bool fromDcScans = progressive_ && scale.Numerator == 1 && scale.Denominator == 8;
   if (fromDcScans) {
     ClaimMemory(pictureBytes + 2 * blocks_);
   } else {
@@ -156,8 +150,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
                               bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight, TJPF_BGR,
                               TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
   }
-  return StdPicture(std::move(bitmap), width_, height_, DecodeScale{scale.num, scale.denom},
-                    orientation_);
+  return StdPicture(std::move(bitmap), width_, height_, scale, orientation_);
 }
 
 // Each block is sent with at least one bit, so a file holds at most 8 of

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tesselet/imaging/DecodeLimits.h"
+#include "tesselet/imaging/PictureDecoder.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -25,22 +26,21 @@ namespace imaging {
 // the coefficients a progressive file keeps), or whose header declares
 // more blocks than the file can hold and would cost more than a small
 // decode.
-class JpegPictureDecoder {
+class JpegPictureDecoder final : public PictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder.
   JpegPictureDecoder(const std::uint8_t* data, std::size_t size, const std::string& path,
                      const DecodeLimits& limits);
-  ~JpegPictureDecoder();
-  JpegPictureDecoder(const JpegPictureDecoder&) = delete;
-  JpegPictureDecoder& operator=(const JpegPictureDecoder&) = delete;
+  ~JpegPictureDecoder() override;
 
-  std::int32_t StoredWidth() const { return width_; }
-  std::int32_t StoredHeight() const { return height_; }
-  int Orientation() const { return orientation_; }
+  PictureFormat Format() const override { return PictureFormat::Jpeg; }
+  std::int32_t StoredWidth() const override { return width_; }
+  std::int32_t StoredHeight() const override { return height_; }
+  int Orientation() const override { return orientation_; }
 
-  // Decodes at the smallest scale whose result is at least minWidth x
-  // minHeight pixels as stored; at full size when no smaller one is.
-  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight);
+  // Decodes at the smallest of TurboJPEG's scales (in eighths) whose result
+  // is at least minWidth x minHeight pixels as stored.
+  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
 
  private:
   struct HandleCloser {

@@ -13,6 +13,7 @@
 #include "tesselet/imaging/ErrorSources.h"
 #include "tesselet/imaging/JpegPictureDecoder.h"
 #include "tesselet/imaging/PictureErrors.h"
+#include "tesselet/imaging/PictureOrientation.h"
 #include "tesselet/imaging/QtPictureDecoder.h"
 
 namespace imaging {
@@ -61,22 +62,19 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
                         decodeShare_ = DecodePool().Take(decodeBytes);
                       }};
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    jpeg_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits);
+    decoder_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits);
   } else if (StartsWith(bytes, size_, "BM", 2)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "bmp", path_, limits);
+    decoder_ =
+        std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Bmp, path_, limits);
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
-    other_ = std::make_unique<QtPictureDecoder>(bytes_.get(), size_, "gif", path_, limits);
+    decoder_ =
+        std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Gif, path_, limits);
   } else {
     throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
-  if (jpeg_) {
-    const bool turned = jpeg_->Orientation() >= 5;
-    width_ = turned ? jpeg_->StoredHeight() : jpeg_->StoredWidth();
-    height_ = turned ? jpeg_->StoredWidth() : jpeg_->StoredHeight();
-  } else {
-    width_ = other_->Width();
-    height_ = other_->Height();
-  }
+  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
+  height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
 }
 
 PictureLoader::~PictureLoader() = default;
@@ -87,19 +85,14 @@ std::int32_t PictureLoader::Height() const { return height_; }
 
 StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   StdPicture picture;
-  if (!jpeg_ && !other_) {
+  if (!decoder_) {
     throw platform::RunTimeError(platform::kInvalidProcedureCall, kPictureLoaderSource,
                                  "The picture " + path_ + " has already been loaded");
   }
-  if (jpeg_) {
-    const bool turned = jpeg_->Orientation() >= 5;
-    picture = jpeg_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
-  } else {
-    picture = other_->Decode(minWidth, minHeight);
-  }
-  // The decoders borrow the bytes, so they go first.
-  jpeg_.reset();
-  other_.reset();
+  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  picture = decoder_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
+  // The decoder borrows the bytes, so it goes first.
+  decoder_.reset();
   bytes_.reset();
   fileShare_ = MemoryPool::Share();
   size_ = 0;

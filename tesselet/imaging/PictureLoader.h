@@ -10,8 +10,7 @@
 
 namespace imaging {
 
-class JpegPictureDecoder;
-class QtPictureDecoder;
+class PictureDecoder;
 
 // The picture loader: reads a JPEG, BMP or GIF file (told apart by their
 // first bytes, not by the name) into a picture. Making the loader reads the
@@ -68,8 +67,7 @@ class PictureLoader {
   // Not zero-filled: every byte is read from the file before it is used.
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::size_t size_ = 0;
-  std::unique_ptr<JpegPictureDecoder> jpeg_;
-  std::unique_ptr<QtPictureDecoder> other_;
+  std::unique_ptr<PictureDecoder> decoder_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
 };

@@ -34,7 +34,7 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
   if (orientation < 1 || orientation > 8) orientation = 1;
   const std::int32_t storedWidth = stored.Width();
   const std::int32_t storedHeight = stored.Height();
-  const bool swaps = orientation >= 5;
+  const bool swaps = SwapsSides(orientation);
   const std::int32_t shownWidth = swaps ? storedHeight : storedWidth;
   const std::int32_t shownHeight = swaps ? storedWidth : storedHeight;
   for (std::int32_t y = 0; y < shownHeight; ++y) {

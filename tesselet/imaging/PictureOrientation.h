@@ -20,6 +20,9 @@ class PictureOrientation {
 
   // The stored pixel, counted from the stored picture's top-left, that
   // shows at (x, y) of the upright picture; an unknown orientation is 1.
+  // Whether the picture shows with its width and height swapped (5 to 8).
+  static bool SwapsSides(int orientation) { return orientation >= 5; }
+
   static Pixel StoredPixel(int orientation, std::int32_t storedWidth, std::int32_t storedHeight,
                            std::int32_t x, std::int32_t y);
 

@@ -24,7 +24,7 @@ bool DcGoodEnough(const JQUANT_TBL* table, int bits) {
 // Whether the first scan, read by the header, gives every component's DC
 // good enough on its own.
 bool FirstScanSuffices(const jpeg_decompress_struct& info) {
-  if (info.comps_in_scan != info.num_components || info.Ss != 0 || info.Ah != 0) return false;
+  if (!FirstScanCarriesEveryDc(info)) return false;
   for (int c = 0; c < info.num_components; ++c) {
     const int table = info.comp_info[c].quant_tbl_no;
     if (table < 0 || table >= NUM_QUANT_TBLS ||

@@ -1,7 +1,6 @@
 #include "tesselet/imaging/QtPictureDecoder.h"
 
 #include <QImage>
-#include <cstring>
 #include <limits>
 
 #include "tesselet/imaging/BmpHeader.h"
@@ -13,21 +12,17 @@ namespace imaging {
 
 namespace {
 
-constexpr std::int32_t kLargestFactor = 8;
-
-std::int64_t SidePart(std::int32_t side, std::int32_t factor) {
-  return (side + factor - 1) / factor;
-}
+constexpr DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
 
 }  // namespace
 
-QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, const char* format,
+QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, PictureFormat format,
                                    const std::string& path, const DecodeLimits& limits)
-    : path_(path), limits_(limits), fileBytes_(std::int64_t(size)) {
+    : format_(format), path_(path), limits_(limits), fileBytes_(std::int64_t(size)) {
   if (size > std::size_t(std::numeric_limits<int>::max())) {
     throw PictureErrors::InvalidPicture(path_, "the file is too large");
   }
-  if (std::strcmp(format, "gif") == 0) {
+  if (format_ == PictureFormat::Gif) {
     layout_ = GifHeader::Read(data, size, path_, limits_.MaxPixels);
     GifHeader::FitScreenToFirstFrame(data, size);
   } else {
@@ -38,29 +33,21 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, const c
   buffer_.setBuffer(&bytes_);
   buffer_.open(QIODevice::ReadOnly);
   reader_.setDevice(&buffer_);
-  reader_.setFormat(format);
+  reader_.setFormat(format_ == PictureFormat::Gif ? "gif" : "bmp");
   reader_.setDecideFormatFromContent(false);
 }
 
-std::int32_t QtPictureDecoder::ChooseFactor(std::int32_t minWidth, std::int32_t minHeight) const {
-  std::int32_t factor = 1;
-  while (factor < kLargestFactor && SidePart(layout_.Width, factor * 2) >= minWidth &&
-         SidePart(layout_.Height, factor * 2) >= minHeight) {
-    factor *= 2;
-  }
-  return factor;
-}
-
 StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
-  const std::int32_t factor = ChooseFactor(minWidth, minHeight);
+  const DecodeScale scale =
+      ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
+  const std::int32_t factor = scale.Denominator;
   // The reader's image of the frame, rows padded to 4 bytes, and ours of
   // the picture at the scale chosen.
   const std::int64_t frameBytes =
       (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
       layout_.FrameHeight;
-  const std::int64_t pictureBytes =
-      DibBitmap::StrideFor(std::int32_t(SidePart(layout_.Width, factor))) *
-      SidePart(layout_.Height, factor);
+  const std::int64_t pictureBytes = DibBitmap::StrideFor(ScaledSide(layout_.Width, scale)) *
+                                    std::int64_t{ScaledSide(layout_.Height, scale)};
   PictureErrors::ClaimMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
                              frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
   // The reader refuses images above its own limit, which is the same for
@@ -82,7 +69,7 @@ StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeigh
     throw PictureErrors::InvalidPicture(path_, "the picture's size differs from its header's");
   }
   auto bitmap = FramePainter::Paint(frame, layout_, factor, path_);
-  return StdPicture(std::move(bitmap), layout_.Width, layout_.Height, DecodeScale{1, factor}, 1);
+  return StdPicture(std::move(bitmap), layout_.Width, layout_.Height, scale, 1);
 }
 
 }  // namespace imaging

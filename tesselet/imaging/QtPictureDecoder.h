@@ -11,6 +11,7 @@
 #include "tesselet/imaging/BitFieldPixels.h"
 #include "tesselet/imaging/DecodeLimits.h"
 #include "tesselet/imaging/FrameLayout.h"
+#include "tesselet/imaging/PictureDecoder.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -23,23 +24,24 @@ namespace imaging {
 // made at a reduced scale when a smaller one is asked for. Transparent
 // pixels are shown on white. A BMP of bit fields is read by our own
 // reader (see BitFieldPixels), whose image is painted the same way.
-class QtPictureDecoder {
+class QtPictureDecoder final : public PictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder; a GIF's header is
   // rewritten in them so that the reader allocates its first frame only.
-  QtPictureDecoder(std::uint8_t* data, std::size_t size, const char* format,
+  // The format is Bmp or Gif.
+  QtPictureDecoder(std::uint8_t* data, std::size_t size, PictureFormat format,
                    const std::string& path, const DecodeLimits& limits);
 
-  std::int32_t Width() const { return layout_.Width; }
-  std::int32_t Height() const { return layout_.Height; }
+  PictureFormat Format() const override { return format_; }
+  std::int32_t StoredWidth() const override { return layout_.Width; }
+  std::int32_t StoredHeight() const override { return layout_.Height; }
 
   // Decodes at the smallest scale of 1/1, 1/2, 1/4 or 1/8 whose result is
   // at least minWidth x minHeight pixels; at full size when none smaller is.
-  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight);
+  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
 
  private:
-  std::int32_t ChooseFactor(std::int32_t minWidth, std::int32_t minHeight) const;
-
+  PictureFormat format_;
   std::string path_;
   DecodeLimits limits_;
   std::int64_t fileBytes_ = 0;

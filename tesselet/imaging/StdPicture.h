@@ -5,6 +5,7 @@
 
 #include "tesselet/imaging/DecodeScale.h"
 #include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/PictureOrientation.h"
 
 namespace imaging {
 
@@ -35,7 +36,7 @@ class StdPicture {
   std::int32_t StoredHeight() const { return storedHeight_; }
   DecodeScale Scale() const { return scale_; }
   int Orientation() const { return orientation_; }
-  bool SwapsSides() const { return orientation_ >= 5; }
+  bool SwapsSides() const { return PictureOrientation::SwapsSides(orientation_); }
 
   // The pixels as stored; nullptr for an empty picture.
   const DibBitmap* Bitmap() const { return bitmap_.get(); }

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace imaging {
+
+// The kinds of picture file read, told apart by their first bytes.
+enum class PictureFormat { Jpeg, Bmp, Gif };
+
+}  // namespace imaging
