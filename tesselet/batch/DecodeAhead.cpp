@@ -19,9 +19,9 @@ namespace {
 constexpr std::int64_t kWaitingBytes = std::int64_t{16} << 20;
 constexpr std::int64_t kMaxWaiting = 64;
 
-std::size_t LookaheadFor(const imaging::cThumbnail& thumbnail, int workers) {
+std::size_t LookaheadFor(const imaging::RenderOptions& render, int workers) {
   const std::int64_t canvasBytes =
-      std::int64_t(std::max(thumbnail.MaxWidth(), 1)) * std::max(thumbnail.MaxHeight(), 1) * 3;
+      std::int64_t(std::max(render.MaxWidth, 1)) * std::max(render.MaxHeight, 1) * 3;
   return std::size_t(workers) + std::size_t(std::min(kWaitingBytes / canvasBytes, kMaxWaiting));
 }
 
@@ -45,14 +45,6 @@ std::vector<bool> DecodedAtTurn(const std::vector<std::string>& entries) {
 }
 
 }  // namespace
-
-bool DecodeSettings::operator==(const DecodeSettings& other) const {
-  const imaging::cThumbnail& a = thumbnail;
-  const imaging::cThumbnail& b = other.thumbnail;
-  return a.MaxWidth() == b.MaxWidth() && a.MaxHeight() == b.MaxHeight() &&
-         a.ForcedDimensions() == b.ForcedDimensions() && a.BackColor() == b.BackColor() &&
-         imageFolder == other.imageFolder;
-}
 
 DecodeAhead::DecodeAhead(int workers, RenderStep render) : render_(std::move(render)) {
   try {
@@ -97,7 +89,8 @@ std::unique_ptr<imaging::DibBitmap> DecodeAhead::Take(std::size_t index,
       taken_ = index + 1;
     }
     changed_.notify_all();
-    return render_(settings.thumbnail, SourcePath(settings.imageFolder, entries_.at(index)));
+    return render_(imaging::cThumbnail(settings.render),
+                   SourcePath(settings.imageFolder, entries_.at(index)));
   }
   std::unique_lock lock(mutex_);
   if (!(settings == settings_)) Restart(index, settings);
@@ -117,7 +110,7 @@ void DecodeAhead::Restart(std::size_t from, const DecodeSettings& settings) {
   settings_ = settings;
   for (std::size_t k = from; k < slots_.size(); ++k) slots_[k] = {};
   next_ = from;
-  lookahead_ = LookaheadFor(settings.thumbnail, workers_);
+  lookahead_ = LookaheadFor(settings.render, workers_);
   changed_.notify_all();
 }
 
@@ -134,7 +127,7 @@ void DecodeAhead::Work(std::stop_token stop) {
     // Whatever fails, memory for the copies included, is the picture's own
     // failure, raised in its turn.
     try {
-      const imaging::cThumbnail thumbnail = settings_.thumbnail;
+      const imaging::cThumbnail thumbnail(settings_.render);
       const std::string source = SourcePath(settings_.imageFolder, entries_[index]);
       lock.unlock();
       result.canvas = render_(thumbnail, source);

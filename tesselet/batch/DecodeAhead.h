@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/RenderOptions.h"
 #include "tesselet/imaging/cThumbnail.h"
 
 namespace tesselet {
@@ -24,12 +25,13 @@ using RenderStep = std::function<std::unique_ptr<imaging::DibBitmap>(
 
 // What decides how the batch's pictures decode: the renderer's box, fit and
 // background (a plain colour by now: system colours are looked up on the
-// window thread) and the folder the pictures are in.
+// window thread) and the folder the pictures are in. A picture decoded
+// with settings that differ in anything is decoded again.
 struct DecodeSettings {
-  imaging::cThumbnail thumbnail;  // its DestFilePath does not count
+  imaging::RenderOptions render;
   std::string imageFolder;
 
-  bool operator==(const DecodeSettings& other) const;
+  bool operator==(const DecodeSettings&) const = default;
 };
 
 // Decodes a batch's pictures on worker threads ahead of their turns, in list

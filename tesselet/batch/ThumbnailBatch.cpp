@@ -26,14 +26,14 @@ std::unique_ptr<imaging::DibBitmap> RenderFile(const imaging::cThumbnail& thumbn
 // size texts raise.
 DecodeSettings ForDecoding(const ThumbnailSettings& settings) {
   DecodeSettings decode;
-  decode.thumbnail.MaxWidth(SizeFromText(settings.maxWidthText));
-  decode.thumbnail.MaxHeight(SizeFromText(settings.maxHeightText));
+  decode.render.MaxWidth = SizeFromText(settings.maxWidthText);
+  decode.render.MaxHeight = SizeFromText(settings.maxHeightText);
   // The desktop's palette is read on this thread only: a system colour
   // becomes the plain colour it stands for now, before any decoding.
-  decode.thumbnail.BackColor(settings.forcedDimensions
-                                 ? imaging::SystemColour::OleTranslateColor(settings.backColor)
-                                 : settings.backColor);
-  decode.thumbnail.ForcedDimensions(settings.forcedDimensions);
+  decode.render.BackColor = settings.forcedDimensions
+                                ? imaging::SystemColour::OleTranslateColor(settings.backColor)
+                                : settings.backColor;
+  decode.render.ForcedDimensions = settings.forcedDimensions;
   decode.imageFolder = settings.imageFolder;
   return decode;
 }
@@ -123,7 +123,7 @@ void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std:
   // the picture is read, and end the batch.
   const ThumbnailSettings settings = view_.currentSettings();
   const DecodeSettings decode = ForDecoding(settings);
-  imaging::cThumbnail thumbnail = decode.thumbnail;
+  imaging::cThumbnail thumbnail(decode.render);
   thumbnail.CheckBox();
   thumbnail.DestFilePath(ThumbnailPath(settings.thumbnailsFolder, entries[index], settings.type));
   if (workers_ > 1 && !decoding_) StartDecoding(entries, decode);

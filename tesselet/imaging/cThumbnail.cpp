@@ -40,11 +40,11 @@ std::int32_t Times(std::int32_t side, std::int32_t factor) {
 }  // namespace
 
 void cThumbnail::CheckBox() const {
-  if (maxWidth_ < 1 || maxHeight_ < 1) {
+  if (options_.MaxWidth < 1 || options_.MaxHeight < 1) {
     throw platform::RunTimeError(platform::kInvalidProcedureCall, kThumbnailSource,
                                  "The thumbnail box must be at least 1 x 1 pixels, not " +
-                                     std::to_string(maxWidth_) + " x " +
-                                     std::to_string(maxHeight_));
+                                     std::to_string(options_.MaxWidth) + " x " +
+                                     std::to_string(options_.MaxHeight));
   }
 }
 
@@ -55,15 +55,17 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
     throw platform::RunTimeError(platform::kInvalidPicture, kThumbnailSource,
                                  "Invalid picture: the picture holds no bitmap");
   }
-  const ThumbnailLayout layout = ThumbnailLayout::Compute(aStdPicture.Width(), aStdPicture.Height(),
-                                                          maxWidth_, maxHeight_, forcedDimensions_);
+  const ThumbnailLayout layout =
+      ThumbnailLayout::Compute(aStdPicture.Width(), aStdPicture.Height(), options_.MaxWidth,
+                               options_.MaxHeight, options_.ForcedDimensions);
 
   auto canvas = DibBitmap::Create(layout.CanvasWidth, layout.CanvasHeight);
   if (!canvas) throw platform::RunTimeError::standard(platform::kOutOfMemory, kThumbnailSource);
-  if (forcedDimensions_) {
+  if (options_.ForcedDimensions) {
     DrawingSurface canvasDc;
     canvasDc.SelectObject(canvas.get());
-    canvasDc.FillRect(0, 0, maxWidth_, maxHeight_, SystemColour::OleTranslateColor(backColor_));
+    canvasDc.FillRect(0, 0, options_.MaxWidth, options_.MaxHeight,
+                      SystemColour::OleTranslateColor(options_.BackColor));
     canvasDc.SelectObject(nullptr);
   }
   // Averaged in the picture's stored orientation, then turned upright: both
@@ -89,8 +91,8 @@ void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
 std::unique_ptr<DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
   CheckBox();
   PictureLoader loader(aFilePath);
-  const ThumbnailLayout layout =
-      ThumbnailLayout::Compute(loader.Width(), loader.Height(), maxWidth_, maxHeight_, false);
+  const ThumbnailLayout layout = ThumbnailLayout::Compute(
+      loader.Width(), loader.Height(), options_.MaxWidth, options_.MaxHeight, false);
   const StdPicture picture = loader.Load(Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
                                          Times(layout.Height, kDecodedPixelsPerThumbnailPixel));
   return RenderCanvas(picture);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tesselet/imaging/DibBitmap.h"
+#include "tesselet/imaging/RenderOptions.h"
 #include "tesselet/imaging/StdPicture.h"
 
 namespace imaging {
@@ -20,15 +21,19 @@ class cThumbnail {
  public:
   static constexpr std::int32_t kJpegQuality = 90;
 
-  bool ForcedDimensions() const { return forcedDimensions_; }
-  void ForcedDimensions(bool aBool) { forcedDimensions_ = aBool; }
-  std::int32_t MaxWidth() const { return maxWidth_; }
-  void MaxWidth(std::int32_t aLong) { maxWidth_ = aLong; }
-  std::int32_t MaxHeight() const { return maxHeight_; }
-  void MaxHeight(std::int32_t aLong) { maxHeight_ = aLong; }
+  cThumbnail() = default;
+  explicit cThumbnail(const RenderOptions& options) : options_(options) {}
+
+  const RenderOptions& Options() const { return options_; }
+  bool ForcedDimensions() const { return options_.ForcedDimensions; }
+  void ForcedDimensions(bool aBool) { options_.ForcedDimensions = aBool; }
+  std::int32_t MaxWidth() const { return options_.MaxWidth; }
+  void MaxWidth(std::int32_t aLong) { options_.MaxWidth = aLong; }
+  std::int32_t MaxHeight() const { return options_.MaxHeight; }
+  void MaxHeight(std::int32_t aLong) { options_.MaxHeight = aLong; }
   // 0x00BBGGRR, or 0x80000000 plus a system colour's index.
-  std::uint32_t BackColor() const { return backColor_; }
-  void BackColor(std::uint32_t aColor) { backColor_ = aColor; }
+  std::uint32_t BackColor() const { return options_.BackColor; }
+  void BackColor(std::uint32_t aColor) { options_.BackColor = aColor; }
   const std::string& DestFilePath() const { return destFilePath_; }
   void DestFilePath(const std::string& aString) { destFilePath_ = aString; }
 
@@ -61,11 +66,8 @@ class cThumbnail {
   // Wraps a bitmap in a picture object that owns it from then on.
   static StdPicture PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t palette);
 
-  std::int32_t maxWidth_ = 50;
-  std::int32_t maxHeight_ = 50;
-  std::uint32_t backColor_ = 0xFFFFFF;
+  RenderOptions options_;
   std::string destFilePath_;
-  bool forcedDimensions_ = false;
 };
 
 }  // namespace imaging

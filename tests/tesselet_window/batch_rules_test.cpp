@@ -422,8 +422,8 @@ TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
       return imaging::DibBitmap::Create(1, 1);
     };
     tesselet::DecodeSettings settings;
-    settings.thumbnail.MaxWidth(row.box);
-    settings.thumbnail.MaxHeight(row.box);
+    settings.render.MaxWidth = row.box;
+    settings.render.MaxHeight = row.box;
     settings.imageFolder = "/pictures";
     std::vector<std::string> entries;
     for (int k = 0; k < 200; ++k) entries.push_back("p" + std::to_string(k) + ".jpg");
