@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "tesselet/imaging/ExifOrientation.h"
+#include "imaging/reading/ExifOrientation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // A copy of exactly the input's length, so a read one byte past the block

@@ -10,9 +10,9 @@
 #include <limits>
 #include <string>
 
+#include "imaging/reading/PictureLoader.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/PictureLoader.h"
 
 namespace {
 

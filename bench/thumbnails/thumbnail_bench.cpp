@@ -13,10 +13,10 @@
 #include <string>
 
 #include "bench/thumbnails/PhotoMaker.h"
+#include "imaging/reading/PictureLoader.h"
+#include "imaging/thumbnail/ThumbnailLayout.h"
+#include "imaging/thumbnail/cThumbnail.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/PictureLoader.h"
-#include "tesselet/imaging/ThumbnailLayout.h"
-#include "tesselet/imaging/cThumbnail.h"
 #include "tests/imaging/ReferenceAreaAverage.h"
 #include "tests/imaging/TestPictures.h"
 

@@ -1,6 +1,6 @@
 #include "tesselet/batch/BatchProgress.h"
 
-#include "tesselet/imaging/Arithmetic.h"
+#include "imaging/pixels/Arithmetic.h"
 
 namespace tesselet {
 

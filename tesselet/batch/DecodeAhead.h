@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "tesselet/imaging/DibBitmap.h"
-#include "tesselet/imaging/RenderOptions.h"
-#include "tesselet/imaging/cThumbnail.h"
+#include "imaging/pixels/DibBitmap.h"
+#include "imaging/thumbnail/RenderOptions.h"
+#include "imaging/thumbnail/cThumbnail.h"
 
 namespace tesselet {
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <system_error>
 
+#include "imaging/pixels/Arithmetic.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ProgramName.h"
-#include "tesselet/imaging/Arithmetic.h"
 
 namespace tesselet {
 

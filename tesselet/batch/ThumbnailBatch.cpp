@@ -7,11 +7,11 @@
 #include <string>
 #include <utility>
 
+#include "imaging/pixels/SystemColour.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ProgramName.h"
 #include "tesselet/batch/SizeText.h"
 #include "tesselet/batch/WorkerCount.h"
-#include "tesselet/imaging/SystemColour.h"
 
 namespace tesselet {
 

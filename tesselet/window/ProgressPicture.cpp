@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "tesselet/imaging/SystemColour.h"
+#include "imaging/pixels/SystemColour.h"
 
 namespace tesselet {
 

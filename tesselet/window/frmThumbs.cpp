@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "imaging/pixels/SystemColour.h"
 #include "platform/QtText.h"
 #include "platform/RunTimeError.h"
 #include "platform/TwipsLayout.h"
@@ -13,7 +14,6 @@
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ImageListing.h"
 #include "tesselet/batch/ProgramName.h"
-#include "tesselet/imaging/SystemColour.h"
 
 namespace tesselet {
 

@@ -2,7 +2,7 @@
 
 #include <QColorDialog>
 
-#include "tesselet/imaging/Arithmetic.h"
+#include "imaging/pixels/Arithmetic.h"
 
 namespace tesselet {
 

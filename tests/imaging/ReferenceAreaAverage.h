@@ -8,7 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "tesselet/imaging/DibBitmap.h"
+#include "imaging/pixels/DibBitmap.h"
 
 namespace test_pictures {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tesselet/imaging/DibBitmap.h"
-#include "tesselet/imaging/PictureOrientation.h"
+#include "imaging/pixels/DibBitmap.h"
+#include "imaging/pixels/PictureOrientation.h"
 #include "tests/support/TestJpeg.h"
 
 namespace test_pictures {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <random>
 
-#include "tesselet/imaging/AreaAverageStretch.h"
-#include "tesselet/imaging/DibBitmap.h"
+#include "imaging/pixels/AreaAverageStretch.h"
+#include "imaging/pixels/DibBitmap.h"
 #include "tests/imaging/ReferenceAreaAverage.h"
 #include "tests/imaging/TestPictures.h"
 

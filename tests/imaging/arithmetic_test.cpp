@@ -1,4 +1,4 @@
-#include "tesselet/imaging/Arithmetic.h"
+#include "imaging/pixels/Arithmetic.h"
 
 #include <gtest/gtest.h>
 

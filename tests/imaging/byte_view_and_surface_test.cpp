@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "tesselet/imaging/DibBitmap.h"
-#include "tesselet/imaging/DibByteView.h"
-#include "tesselet/imaging/DrawingSurface.h"
+#include "imaging/pixels/DibBitmap.h"
+#include "imaging/pixels/DibByteView.h"
+#include "imaging/pixels/DrawingSurface.h"
 #include "tests/support/ExpectRunTimeError.h"
 
 using namespace imaging;

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "tesselet/imaging/cDIBSection.h"
+#include "imaging/pixels/cDIBSection.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/RecordingHostServices.h"
 

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/pixels/cDIBSection.h"
+#include "imaging/writing/JpegLibrary.h"
+#include "imaging/writing/mIntelJPEGLibrary.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/JpegLibrary.h"
-#include "tesselet/imaging/cDIBSection.h"
-#include "tesselet/imaging/mIntelJPEGLibrary.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/ExpectRunTimeError.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tesselet/imaging/MemoryPool.h"
+#include "imaging/reading/MemoryPool.h"
 
 using imaging::MemoryPool;
 

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "imaging/reading/PictureLoader.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/PictureLoader.h"
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
 #include "tests/imaging/TestPictures.h"

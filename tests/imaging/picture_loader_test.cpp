@@ -6,8 +6,8 @@
 #include <bit>
 #include <random>
 
+#include "imaging/reading/PictureLoader.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/PictureLoader.h"
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
 #include "tests/imaging/TestPictures.h"

@@ -8,7 +8,7 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "tesselet/imaging/PictureLoader.h"
+#include "imaging/reading/PictureLoader.h"
 #include "tests/imaging/ReferenceAreaAverage.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tesselet/imaging/cDIBSection.h"
+#include "imaging/pixels/cDIBSection.h"
 #include "tests/support/ExpectRunTimeError.h"
 
 using namespace imaging;

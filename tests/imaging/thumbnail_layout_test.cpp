@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tesselet/imaging/ThumbnailLayout.h"
+#include "imaging/thumbnail/ThumbnailLayout.h"
 
 using namespace imaging;
 

@@ -5,11 +5,11 @@
 #include <QImageReader>
 #include <QPalette>
 
+#include "imaging/pixels/AreaAverageStretch.h"
+#include "imaging/reading/PictureLoader.h"
+#include "imaging/thumbnail/ThumbnailLayout.h"
+#include "imaging/thumbnail/cThumbnail.h"
 #include "platform/RunTimeError.h"
-#include "tesselet/imaging/AreaAverageStretch.h"
-#include "tesselet/imaging/PictureLoader.h"
-#include "tesselet/imaging/ThumbnailLayout.h"
-#include "tesselet/imaging/cThumbnail.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/pixels/SystemColour.h"
 #include "platform/RunTimeError.h"
 #include "tesselet/batch/BatchProgress.h"
 #include "tesselet/batch/FolderText.h"
@@ -21,7 +22,6 @@
 #include "tesselet/batch/ThumbnailBatch.h"
 #include "tesselet/batch/ThumbnailNaming.h"
 #include "tesselet/batch/WorkerCount.h"
-#include "tesselet/imaging/SystemColour.h"
 #include "tests/support/RecordingHostServices.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Unprivileged.h"

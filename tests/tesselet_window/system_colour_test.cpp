@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "tesselet/imaging/SystemColour.h"
+#include "imaging/pixels/SystemColour.h"
 
 // A program with only a core application (as a tool without a display may
 // have) still translates system colours, to those of Qt's light palette.

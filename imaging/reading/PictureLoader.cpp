@@ -1,0 +1,144 @@
+#include "imaging/reading/PictureLoader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "imaging/ErrorSources.h"
+#include "imaging/pixels/PictureOrientation.h"
+#include "imaging/reading/JpegPictureDecoder.h"
+#include "imaging/reading/PictureErrors.h"
+#include "imaging/reading/QtPictureDecoder.h"
+#include "platform/FileDescriptor.h"
+#include "platform/RunTimeError.h"
+
+namespace imaging {
+
+namespace {
+
+// Shared by every load in the process. A load takes its file share first
+// and its decode share second, never the other way round.
+MemoryPool& FilePool() {
+  static MemoryPool pool(PictureLoader::kMaxFileBytes);
+  return pool;
+}
+
+MemoryPool& DecodePool() {
+  static MemoryPool pool(PictureLoader::kMaxDecodeBytes);
+  return pool;
+}
+
+platform::RunTimeError ErrorFromErrno(int error, const std::string& path) {
+  return platform::RunTimeError::fromErrno(error, kPictureLoaderSource,
+                                           platform::DescriptionFromErrno(error) + ": " + path);
+}
+
+platform::RunTimeError NotAFile(const std::string& path) {
+  return platform::RunTimeError(platform::kPathFileAccessError, kPictureLoaderSource,
+                                platform::StandardDescription(platform::kPathFileAccessError) +
+                                    ": " + path + " is not a file");
+}
+
+bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
+                std::size_t length) {
+  return size >= length && std::memcmp(bytes, magic, length) == 0;
+}
+
+}  // namespace
+
+PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
+  ReadFile();
+  if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
+  const std::uint8_t* bytes = bytes_.get();
+  // A decode that must hold more than it first reserved (a progressive
+  // JPEG read past its DC scans) gives back its share before it waits.
+  DecodeLimits limits{kMaxPixels, kMaxDecodeBytes, kSmallDecodeBytes,
+                      [this](std::int64_t decodeBytes) {
+                        decodeShare_ = MemoryPool::Share();
+                        decodeShare_ = DecodePool().Take(decodeBytes);
+                      }};
+  if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
+    decoder_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits);
+  } else if (StartsWith(bytes, size_, "BM", 2)) {
+    decoder_ =
+        std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Bmp, path_, limits);
+  } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
+    decoder_ =
+        std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Gif, path_, limits);
+  } else {
+    throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
+  }
+  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
+  height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
+}
+
+PictureLoader::~PictureLoader() = default;
+
+std::int32_t PictureLoader::Width() const { return width_; }
+
+std::int32_t PictureLoader::Height() const { return height_; }
+
+StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
+  StdPicture picture;
+  if (!decoder_) {
+    throw platform::RunTimeError(platform::kInvalidProcedureCall, kPictureLoaderSource,
+                                 "The picture " + path_ + " has already been loaded");
+  }
+  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  picture = decoder_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
+  // The decoder borrows the bytes, so it goes first.
+  decoder_.reset();
+  bytes_.reset();
+  fileShare_ = MemoryPool::Share();
+  size_ = 0;
+  return picture;
+}
+
+StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
+  PictureLoader loader(aFilePath);
+  return loader.Load(std::numeric_limits<std::int32_t>::max(),
+                     std::numeric_limits<std::int32_t>::max());
+}
+
+// The file is looked at before it is opened, and opened without waiting,
+// so that a pipe or device named like a picture never blocks the load; the
+// open file is looked at again, in case the name changed in between.
+void PictureLoader::ReadFile() {
+  struct stat status {};
+  if (::stat(path_.c_str(), &status) != 0) throw ErrorFromErrno(errno, path_);
+  if (!S_ISREG(status.st_mode)) throw NotAFile(path_);
+  const platform::FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file.isOpen()) throw ErrorFromErrno(errno, path_);
+  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) throw NotAFile(path_);
+  if (status.st_size > kMaxFileBytes) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the file is " + std::to_string(status.st_size) + " bytes, more than the " +
+                   std::to_string(kMaxFileBytes >> 20) + " MB a picture file may have");
+  }
+  const std::size_t size = std::size_t(status.st_size);
+  fileShare_ = FilePool().Take(status.st_size);
+  try {
+    bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+  } catch (const std::bad_alloc&) {
+    throw PictureErrors::OutOfMemory(path_);
+  }
+  // A file that shrinks while it is read counts as what is there.
+  size_ = 0;
+  while (size_ < size) {
+    const ssize_t got = file.readSome(bytes_.get() + size_, size - size_);
+    if (got == 0) break;
+    if (got < 0) {
+      throw platform::RunTimeError(
+          platform::kDeviceIoError, kPictureLoaderSource,
+          platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
+    }
+    size_ += std::size_t(got);
+  }
+}
+
+}  // namespace imaging

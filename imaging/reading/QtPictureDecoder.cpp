@@ -1,0 +1,75 @@
+#include "imaging/reading/QtPictureDecoder.h"
+
+#include <QImage>
+#include <limits>
+
+#include "imaging/reading/BmpHeader.h"
+#include "imaging/reading/FramePainter.h"
+#include "imaging/reading/GifHeader.h"
+#include "imaging/reading/PictureErrors.h"
+
+namespace imaging {
+
+namespace {
+
+constexpr DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
+
+}  // namespace
+
+QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, PictureFormat format,
+                                   const std::string& path, const DecodeLimits& limits)
+    : format_(format), path_(path), limits_(limits), fileBytes_(std::int64_t(size)) {
+  if (size > std::size_t(std::numeric_limits<int>::max())) {
+    throw PictureErrors::InvalidPicture(path_, "the file is too large");
+  }
+  if (format_ == PictureFormat::Gif) {
+    layout_ = GifHeader::Read(data, size, path_, limits_.MaxPixels);
+    GifHeader::FitScreenToFirstFrame(data, size);
+  } else {
+    layout_ = BmpHeader::Read(data, size, path_, limits_.MaxPixels);
+    if (BitFieldPixels::Applies(data, size)) bitFields_.emplace(data, size, path_);
+  }
+  bytes_ = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+  buffer_.setBuffer(&bytes_);
+  buffer_.open(QIODevice::ReadOnly);
+  reader_.setDevice(&buffer_);
+  reader_.setFormat(format_ == PictureFormat::Gif ? "gif" : "bmp");
+  reader_.setDecideFormatFromContent(false);
+}
+
+StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
+  const DecodeScale scale =
+      ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
+  const std::int32_t factor = scale.Denominator;
+  // The reader's image of the frame, rows padded to 4 bytes, and ours of
+  // the picture at the scale chosen.
+  const std::int64_t frameBytes =
+      (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
+      layout_.FrameHeight;
+  const std::int64_t pictureBytes = DibBitmap::StrideFor(ScaledSide(layout_.Width, scale)) *
+                                    std::int64_t{ScaledSide(layout_.Height, scale)};
+  PictureErrors::ClaimMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
+                             frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
+  // The reader refuses images above its own limit, which is the same for
+  // every reader in the process and left as it is: say so in our words.
+  const std::int64_t readerLimit = std::int64_t(QImageReader::allocationLimit()) << 20;
+  if (readerLimit > 0 && frameBytes > readerLimit) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the picture is " + std::to_string(layout_.FrameWidth) + " x " +
+                   std::to_string(layout_.FrameHeight) + " pixels, more than the " +
+                   std::to_string(readerLimit >> 20) + " MB the image reader may hold for it");
+  }
+  const QImage frame = bitFields_ ? bitFields_->Read() : reader_.read();
+  if (frame.isNull() && bitFields_) throw PictureErrors::OutOfMemory(path_);
+  if (frame.isNull()) {
+    throw PictureErrors::InvalidPicture(
+        path_, "the picture cannot be decoded: " + reader_.errorString().toStdString());
+  }
+  if (frame.width() != layout_.FrameWidth || frame.height() != layout_.FrameHeight) {
+    throw PictureErrors::InvalidPicture(path_, "the picture's size differs from its header's");
+  }
+  auto bitmap = FramePainter::Paint(frame, layout_, factor, path_);
+  return StdPicture(std::move(bitmap), layout_.Width, layout_.Height, scale, 1);
+}
+
+}  // namespace imaging
