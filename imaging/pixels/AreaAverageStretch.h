@@ -28,33 +28,34 @@ class DibBitmap;
 // what is left of it (a decoder at scale 1/8 turns a 1001-pixel side into
 // 126 pixels, the last of which covers 1). Averaging in full-size
 // coordinates keeps the result true to the full picture.
-class AreaAverageStretch {
- public:
-  struct Rectangle {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-  };
+namespace AreaAverageStretch {
 
-  // The whole source onto the whole target.
-  static void Stretch(const DibBitmap& source, DibBitmap& target);
-
-  // The same for a source that is a fullWidth x fullHeight picture decoded
-  // at the scale (its terms 1 to kMaxScaleTerm; any other draws nothing).
-  static void Stretch(const DibBitmap& source, DecodeScale scale, std::int32_t fullWidth,
-                      std::int32_t fullHeight, DibBitmap& target);
-
-  // A rectangle of the source onto a rectangle of the target, the way a
-  // drawing surface stretches. Target pixels outside the target bitmap are
-  // left out. Source pixels outside the source bitmap have no colour: a
-  // target pixel takes the mean of the part of its area that exists, and
-  // one with none under it keeps its colour. False, drawing nothing, for an
-  // empty rectangle or one wholly outside the target bitmap.
-  static bool Stretch(const DibBitmap& source, const Rectangle& from, DibBitmap& target,
-                      const Rectangle& to);
-
-  static constexpr std::int32_t kMaxScaleTerm = 1024;
+struct Rectangle {
+  std::int32_t Left = 0;
+  std::int32_t Top = 0;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
 };
+
+// The whole source onto the whole target.
+void Stretch(const DibBitmap& source, DibBitmap& target);
+
+// The same for a source that is a fullWidth x fullHeight picture decoded
+// at the scale (its terms 1 to kMaxScaleTerm; any other draws nothing).
+void Stretch(const DibBitmap& source, DecodeScale scale, std::int32_t fullWidth,
+             std::int32_t fullHeight, DibBitmap& target);
+
+// A rectangle of the source onto a rectangle of the target, the way a
+// drawing surface stretches. Target pixels outside the target bitmap are
+// left out. Source pixels outside the source bitmap have no colour: a
+// target pixel takes the mean of the part of its area that exists, and
+// one with none under it keeps its colour. False, drawing nothing, for an
+// empty rectangle or one wholly outside the target bitmap.
+bool Stretch(const DibBitmap& source, const Rectangle& from, DibBitmap& target,
+             const Rectangle& to);
+
+inline constexpr std::int32_t kMaxScaleTerm = 1024;
+
+}  // namespace AreaAverageStretch
 
 }  // namespace imaging

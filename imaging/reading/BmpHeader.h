@@ -14,10 +14,11 @@ namespace imaging {
 // hold its pixels. Raises error 481 naming the file for a header cut short
 // or of an unknown size, a bit count or compression a BMP cannot have, or
 // a picture without pixels or with more than maxPixels.
-class BmpHeader {
- public:
-  static FrameLayout Read(const std::uint8_t* data, std::size_t size, const std::string& path,
-                          std::int64_t maxPixels);
-};
+namespace BmpHeader {
+
+FrameLayout Read(const std::uint8_t* data, std::size_t size, const std::string& path,
+                 std::int64_t maxPixels);
+
+}  // namespace BmpHeader
 
 }  // namespace imaging

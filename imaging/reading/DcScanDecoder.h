@@ -20,14 +20,15 @@ namespace imaging {
 // megabytes. libjpeg reads the header and stands at the scan; the
 // entropy-coded data is read here. Data cut short or damaged leaves the
 // blocks after it grey, as libjpeg does.
-class DcScanDecoder {
- public:
-  // Whether the scan libjpeg stands at is one this decodes: a first DC scan
-  // of all components of a Huffman-coded grey or YCbCr file, each component
-  // stored at a whole fraction of the resolution along each side.
-  static bool Suits(const jpeg_decompress_struct& info);
-  // The picture, into a bitmap made at the 1/8 size.
-  static void Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap);
-};
+namespace DcScanDecoder {
+
+// Whether the scan libjpeg stands at is one this decodes: a first DC scan
+// of all components of a Huffman-coded grey or YCbCr file, each component
+// stored at a whole fraction of the resolution along each side.
+bool Suits(const jpeg_decompress_struct& info);
+// The picture, into a bitmap made at the 1/8 size.
+void Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap);
+
+}  // namespace DcScanDecoder
 
 }  // namespace imaging

@@ -18,10 +18,11 @@ namespace imaging {
 // them. The frame is read a row at a time, so nothing the size of the
 // whole frame is made beside the reader's image. Raises error 7 naming the
 // file when memory runs out.
-class FramePainter {
- public:
-  static std::unique_ptr<DibBitmap> Paint(const QImage& frame, const FrameLayout& layout,
-                                          std::int32_t factor, const std::string& path);
-};
+namespace FramePainter {
+
+std::unique_ptr<DibBitmap> Paint(const QImage& frame, const FrameLayout& layout,
+                                 std::int32_t factor, const std::string& path);
+
+}  // namespace FramePainter
 
 }  // namespace imaging

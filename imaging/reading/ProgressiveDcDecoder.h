@@ -30,11 +30,11 @@ namespace imaging {
 // naming it. Reading on past the first scan makes libjpeg keep every
 // coefficient of the picture: beforeHoldingCoefficients is called first,
 // and may raise to refuse that.
-class ProgressiveDcDecoder {
- public:
-  static void Decode(const std::uint8_t* data, std::size_t size, const std::string& path,
-                     bool invertedCmyk, DibBitmap& bitmap,
-                     const std::function<void()>& beforeHoldingCoefficients);
-};
+namespace ProgressiveDcDecoder {
+
+void Decode(const std::uint8_t* data, std::size_t size, const std::string& path, bool invertedCmyk,
+            DibBitmap& bitmap, const std::function<void()>& beforeHoldingCoefficients);
+
+}  // namespace ProgressiveDcDecoder
 
 }  // namespace imaging

@@ -12,9 +12,10 @@ class StdPicture;
 // The file is written with the shared replacing writer (platform::AtomicFile),
 // so a failure never leaves a half-written or lost picture. Failures raise
 // the file system's error, its description naming the file.
-class PictureSaver {
- public:
-  static void SavePicture(const StdPicture& picture, const std::string& aFilePath);
-};
+namespace PictureSaver {
+
+void SavePicture(const StdPicture& picture, const std::string& aFilePath);
+
+}  // namespace PictureSaver
 
 }  // namespace imaging
