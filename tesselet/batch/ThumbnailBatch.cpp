@@ -4,6 +4,7 @@
 #include <chrono>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,35 @@ DecodeSettings ForDecoding(const ThumbnailSettings& settings) {
   decode.render.ForcedDimensions = settings.forcedDimensions;
   decode.imageFolder = settings.imageFolder;
   return decode;
+}
+
+// Runs `step` and hands back what it raised as a run-time error (running out
+// of memory as error 7), or nothing; each caller then says once what a
+// failure means to the batch.
+template <typename Step>
+std::optional<platform::RunTimeError> FailureOf(Step&& step) {
+  try {
+    step();
+  } catch (const platform::RunTimeError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource);
+  }
+  return std::nullopt;
+}
+
+// The message for a batch that failed: the picture, its place in the batch,
+// and the error's own description, number and source.
+std::string FailureMessage(const BatchOutcome& outcome) {
+  std::string text = "The thumbnail of \"" + outcome.failedEntry + "\" (picture " +
+                     std::to_string(outcome.failedAt) + " of " + std::to_string(outcome.total) +
+                     ") could not be made.";
+  if (outcome.error) {
+    text += "\n" + outcome.error->description() + "\n(error " +
+            std::to_string(outcome.error->number()) + " in " + outcome.error->source() + ")";
+  }
+  text += "\nThe thumbnails made before it are kept.";
+  return text;
 }
 
 }  // namespace
@@ -90,19 +120,11 @@ BatchOutcome ThumbnailBatch::MakeThumbnails() {
   view_.showProgress(0, total);
   for (std::int32_t done = 1; done <= total; ++done) {
     const std::string& entry = entries[std::size_t(done - 1)];
-    try {
-      MakeThumbnail(entries, std::size_t(done - 1), outcome);
-    } catch (const platform::RunTimeError& error) {
+    if (auto error = FailureOf([&] { MakeThumbnail(entries, std::size_t(done - 1), outcome); })) {
       outcome.kind = BatchOutcome::Kind::kFailed;
       outcome.failedAt = done;
       outcome.failedEntry = entry;
-      outcome.error = error;
-      return outcome;
-    } catch (const std::bad_alloc&) {
-      outcome.kind = BatchOutcome::Kind::kFailed;
-      outcome.failedAt = done;
-      outcome.failedEntry = entry;
-      outcome.error = platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource);
+      outcome.error = std::move(error);
       return outcome;
     }
     view_.showProgress(done, total);
@@ -130,15 +152,8 @@ void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std:
   std::unique_ptr<imaging::DibBitmap> canvas;
   // Whatever reading the picture raises is the picture's own: the next
   // picture may read well.
-  try {
-    canvas = Decode(thumbnail, entries, index, decode);
-  } catch (const platform::RunTimeError& error) {
-    outcome.skipped.push_back({std::int32_t(index + 1), entries[index], error});
-    return;
-  } catch (const std::bad_alloc&) {
-    outcome.skipped.push_back(
-        {std::int32_t(index + 1), entries[index],
-         platform::RunTimeError::standard(platform::kOutOfMemory, kFrontEndSource)});
+  if (auto error = FailureOf([&] { canvas = Decode(thumbnail, entries, index, decode); })) {
+    outcome.skipped.push_back({std::int32_t(index + 1), entries[index], std::move(*error)});
     return;
   }
   thumbnail.WriteCanvas(std::move(canvas));
@@ -157,18 +172,6 @@ void ThumbnailBatch::StartDecoding(const std::vector<std::string>& entries,
   if (entries.empty()) return;
   decoding_ = std::make_unique<DecodeAhead>(std::min(workers_, int(entries.size())), render_);
   decoding_->Start(entries, settings);
-}
-
-std::string FailureMessage(const BatchOutcome& outcome) {
-  std::string text = "The thumbnail of \"" + outcome.failedEntry + "\" (picture " +
-                     std::to_string(outcome.failedAt) + " of " + std::to_string(outcome.total) +
-                     ") could not be made.";
-  if (outcome.error) {
-    text += "\n" + outcome.error->description() + "\n(error " +
-            std::to_string(outcome.error->number()) + " in " + outcome.error->source() + ")";
-  }
-  text += "\nThe thumbnails made before it are kept.";
-  return text;
 }
 
 std::string BatchReport(const BatchOutcome& outcome) {

@@ -83,10 +83,6 @@ class ThumbnailBatch {
   std::unique_ptr<DecodeAhead> decoding_;
 };
 
-// The message for a batch that failed: the picture, its place in the batch,
-// and the error's own description, number and source.
-std::string FailureMessage(const BatchOutcome& outcome);
-
 // What the user is told when a batch ends: the failure that stopped it, if
 // one did, and every picture skipped, each with its error. Empty when there
 // is nothing to tell.
