@@ -9,7 +9,7 @@ namespace {
 
 const char* const kUsage =
     "Usage: orvale --build DIR [--by-name] [--all-types] [--page NAME] [--tail TEXT] [--replace]\n"
-    "                          [--thumbnails]\n"
+    "                          [--thumbnails] [--web]\n"
     "       orvale [--] [PATH...]\n"
     "       orvale --help | --version\n"
     "\n"
@@ -23,10 +23,12 @@ const char* const kUsage =
     "  --replace     answer Yes when asked to replace an existing page (default: No)\n"
     "  --thumbnails  also make DIR/ThumbNails and run the thumbnail maker on DIR,\n"
     "                waiting for it (its messages go to standard error too)\n"
+    "  --web         also make DIR/Web and run the thumbnail maker on DIR, which makes\n"
+    "                the web copies the page shows instead of the originals there\n"
     "Messages and questions go to standard error as \"title: text\"; a question is\n"
     "followed by the answer taken. The path of the written page (or of the folder a\n"
     "window would open) is printed on standard output.\n"
-    "Exit status: 0 the page was written (and, with --thumbnails, every thumbnail),\n"
+    "Exit status: 0 the page was written (and every thumbnail and copy asked for),\n"
     "1 no page was written or the thumbnail maker failed, 2 bad usage.\n"
     "\n"
     "Without --build, orvale opens its window and builds the PATHs as if they had\n"
@@ -85,7 +87,9 @@ bool TakeBuildOption(const std::vector<std::string>& arguments, std::size_t& k, 
   else if (option == "--replace")
     build.replace = true;
   else if (option == "--thumbnails")
-    build.thumbnails = true;
+    build.outputs.thumbnails = true;
+  else if (option == "--web")
+    build.outputs.webCopies = true;
   else
     return false;
   reading.buildOnlyOption = option;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orvale/builder/BuildOptions.h"
+#include "orvale/builder/ThumbnailMaker.h"
 
 namespace orvale {
 
@@ -25,8 +26,9 @@ struct HeadlessBuild {
   std::string folder;
   FixedBuildOptions options;
   std::string pageName = "Index.htm";
-  bool replace = false;     // the answer to the replace question
-  bool thumbnails = false;  // run the thumbnail maker on the folder and wait for it
+  bool replace = false;  // the answer to the replace question
+  // What the thumbnail maker, run on the folder and waited for, makes.
+  ThumbnailMakerOutputs outputs;
 };
 
 // `orvale [PATH...]`: the window, building the paths as one drop once it is

@@ -1,6 +1,7 @@
 #include "orvale/builder/CommandLineBuild.h"
 
 #include <ostream>
+#include <utility>
 
 #include "orvale/builder/Module1.h"
 #include "orvale/builder/ProgramName.h"
@@ -15,15 +16,19 @@ namespace orvale {
 
 namespace {
 
-// Runs the thumbnail maker on the built folder and waits for it. It runs
-// offscreen, so its messages come to standard error and never wait for a
-// click. True when it made every thumbnail.
-bool MakeThumbnails(const std::string& currentFolder, platform::HostServices& host,
-                    const std::filesystem::path& programFolder) {
-  if (const int failure = MakeThumbnailsFolder(currentFolder); failure != 0) {
-    host.showMessage(platform::StandardDescription(failure) + ": " + currentFolder + "ThumbNails",
-                     kProgramName);
-    return false;
+// Makes the output folders asked for, then runs the thumbnail maker on the
+// built folder and waits for it. It runs offscreen, so its messages come to
+// standard error and never wait for a click. True when it made everything
+// asked for.
+bool RunThumbnailMaker(const std::string& currentFolder, const ThumbnailMakerOutputs& outputs,
+                       platform::HostServices& host, const std::filesystem::path& programFolder) {
+  for (const auto& [asked, name] :
+       {std::pair{outputs.thumbnails, kThumbnailsFolder}, {outputs.webCopies, kWebCopiesFolder}}) {
+    if (!asked) continue;
+    if (const int failure = MakeOutputFolder(currentFolder, name); failure != 0) {
+      host.showMessage(OutputFolderNotMade(failure, currentFolder + name), kProgramName);
+      return false;
+    }
   }
   const std::filesystem::path program = ThumbnailMakerProgram(programFolder);
   const int status = platform::RunProgramAndWait(
@@ -42,15 +47,16 @@ int RunCommandLineBuild(const HeadlessBuild& build, std::ostream& out, std::ostr
   const ScanOutcome outcome = ScanFolder(build.folder, build.options, state, host, programFolder);
   for (const std::string& copy : outcome.userCopiesRead)
     host.showMessage(UserCopyReadNote(copy), kProgramName, platform::MessageIcon::kNone);
-  // As from the window, the thumbnails follow whenever the folder was
-  // reached, whether or not the page was written.
-  const bool thumbnailsMade =
-      !build.thumbnails ||
-      (outcome.folderReached && MakeThumbnails(state.CurrentFolder, host, programFolder));
+  // As from the window, the thumbnails and copies follow whenever the
+  // folder was reached, whether or not the page was written.
+  const bool asked = build.outputs.thumbnails || build.outputs.webCopies;
+  const bool outputsMade =
+      !asked || (outcome.folderReached &&
+                 RunThumbnailMaker(state.CurrentFolder, build.outputs, host, programFolder));
   if (!outcome.pageWritten) return 1;
   // Where the window would open the finished page, say where it is.
   host.openDocument(state.CurrentFolder + state.PageFileName, state.CurrentFolder);
-  return thumbnailsMade ? 0 : 1;
+  return outputsMade ? 0 : 1;
 }
 
 }  // namespace orvale

@@ -147,6 +147,9 @@ void frmMain::createAdvancedOptions() {
   Place(Label4, Frame2, "Label4", 120, 2040, 1215, 255, "File to Create:");
   Place(chkCreateThumbnails, Frame2, "chkCreateThumbnails", 240, 600, 2775, 375,
         "Create Thumbnails");
+  Place(chkMakeWebCopies, Frame2, "chkMakeWebCopies", 240, 880, 2775, 315, "Make web copies");
+  chkMakeWebCopies.setToolTip(
+      "Also make smaller copies in a Web folder, which the page shows instead of the originals");
 }
 
 // Every menu and action is made here and connected where it is made.
@@ -184,7 +187,8 @@ void frmMain::setTabOrderOfControls() {
   QWidget* const order[] = {
       &txtFolderToBrowse, &Command1,    &chkRunSlideShow, &optSortBy[0],
       &optSortBy[1],      &cmdMore,     &chkBMPandGIF,    &txtLastPartFileName,
-      &cmdBrowse,         &txtFileName, &CmdCreateThumbs, &chkCreateThumbnails};
+      &cmdBrowse,         &txtFileName, &CmdCreateThumbs, &chkCreateThumbnails,
+      &chkMakeWebCopies};
   for (std::size_t k = 1; k < std::size(order); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
@@ -258,11 +262,13 @@ ScanOutcome frmMain::Command1_Click() {
 }
 
 void frmMain::CmdCreateThumbs_Click() {
-  if (!chkCreateThumbnails.isChecked()) return;
+  const ThumbnailMakerOutputs outputs{chkCreateThumbnails.isChecked(),
+                                      chkMakeWebCopies.isChecked()};
+  if (!outputs.thumbnails && !outputs.webCopies) return;
   // Thumbnails for a folder that was not reached would land in an earlier
   // build's folder, or in the working folder before any build.
   if (!latestScan_.folderReached) return;
-  LaunchThumbnailMaker(state_.CurrentFolder, host_, programFolder_);
+  LaunchThumbnailMaker(state_.CurrentFolder, outputs, host_, programFolder_);
 }
 
 void frmMain::mnuExit_Click() { common::UnloadAllForms(forms_); }

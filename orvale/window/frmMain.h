@@ -88,6 +88,7 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   QLabel Label4;
   QPushButton CmdCreateThumbs;
   QCheckBox chkCreateThumbnails;
+  QCheckBox chkMakeWebCopies;
 
   QMenu mnuFile;
   QMenu mnuHelpMain;

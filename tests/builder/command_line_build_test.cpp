@@ -27,7 +27,9 @@ std::string Describe(const orvale::CommandLine& command) {
         } else if constexpr (std::is_same_v<Value, orvale::HeadlessBuild>) {
           return "build " + value.folder + (value.options.alphabetically ? " by-name" : "") +
                  (value.options.bmpGifTif ? " all-types" : "") + " page=" + value.pageName +
-                 " tail=" + value.options.lastPart + (value.replace ? " replace" : "");
+                 " tail=" + value.options.lastPart + (value.replace ? " replace" : "") +
+                 (value.outputs.thumbnails ? " thumbnails" : "") +
+                 (value.outputs.webCopies ? " web" : "");
         } else {
           static_assert(std::is_same_v<Value, orvale::WindowStart>);
           std::string text = "window";
@@ -86,8 +88,8 @@ TEST(CommandLine, ReadOnceIntoWhatTheProgramDoes) {
        "build /d page=Index.htm tail=./LastPart.txt"},
       {"a build with every option",
        {"--by-name", "--all-types", "--page", "Show.htm", "--tail", "./Alt.txt", "--replace",
-        "--build", "/d"},
-       "build /d by-name all-types page=Show.htm tail=./Alt.txt replace"},
+        "--thumbnails", "--web", "--build", "/d"},
+       "build /d by-name all-types page=Show.htm tail=./Alt.txt replace thumbnails web"},
       {"no folder given", {"--build"}, "bad usage: --build needs a value"},
       {"two folders",
        {"--build", "/d", "--build", "/e"},

@@ -60,6 +60,8 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
       {"Label4", "Frame2", Twips(120, 2040, 1215, 255), "File to Create:", ""},
       {"CmdCreateThumbs", "client", Twips(6840, 6240, 1695, 615), "CreateThumbNails", ""},
       {"chkCreateThumbnails", "Frame2", Twips(240, 600, 2775, 375), "Create Thumbnails", ""},
+      {"chkMakeWebCopies", "Frame2", Twips(240, 880, 2775, 315), "Make web copies",
+       "Also make smaller copies in a Web folder, which the page shows instead of the originals"},
   };
   for (const auto& row : controls) {
     const auto* control = form->findChild<QWidget*>(row.name);
@@ -86,6 +88,7 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
   EXPECT_FALSE(options[0]->isChecked());
   EXPECT_FALSE(form->chkBMPandGIF.isChecked());
   EXPECT_FALSE(form->chkCreateThumbnails.isChecked());
+  EXPECT_FALSE(form->chkMakeWebCopies.isChecked());
   EXPECT_EQ(state.PageFileName, "Index.htm");
   EXPECT_TRUE(form->Command1.isHidden()) << "the build's buttons are never seen";
   EXPECT_TRUE(form->CmdCreateThumbs.isHidden());
@@ -148,10 +151,11 @@ TEST_F(MainWindowTest, MenusCarryTheirNamesTextsAndShortcut) {
 
 TEST_F(MainWindowTest, TabMovesThroughTheControlsInTheFormsOrder) {
   form->findChild<QPushButton*>("cmdMore")->click();  // every control on screen
-  const std::vector<QWidget*> expected = {
-      &form->txtFolderToBrowse, &form->chkRunSlideShow, &form->optSortBy[0],
-      &form->cmdMore,           &form->chkBMPandGIF,    &form->txtLastPartFileName,
-      &form->cmdBrowse,         &form->txtFileName,     &form->chkCreateThumbnails};
+  const std::vector<QWidget*> expected = {&form->txtFolderToBrowse,   &form->chkRunSlideShow,
+                                          &form->optSortBy[0],        &form->cmdMore,
+                                          &form->chkBMPandGIF,        &form->txtLastPartFileName,
+                                          &form->cmdBrowse,           &form->txtFileName,
+                                          &form->chkCreateThumbnails, &form->chkMakeWebCopies};
   form->activateWindow();
   form->txtFolderToBrowse.setFocus();
   std::vector<QWidget*> visited;

@@ -18,13 +18,17 @@ TEST_F(MainWindowTest, TickedBuildMakesThumbNailsAndStartsTheThumbnailMaker) {
     const char* rule;
     std::string folderName;
     bool thumbNailsExist;
+    bool thumbnails, webCopies;
   } rows[] = {
-      {"plain folder", "Trip", false},
-      {"a blank in the name stays unquoted", "My Photos", false},
-      {"an existing ThumbNails folder is kept", "Kept", true},
+      {"plain folder", "Trip", false, true, false},
+      {"a blank in the name stays unquoted", "My Photos", false, true, false},
+      {"an existing ThumbNails folder is kept", "Kept", true, true, false},
+      {"web copies alone make Web only", "Web only", false, false, true},
+      {"both make both folders, one start", "Both", false, true, true},
   };
-  form->chkCreateThumbnails.setChecked(true);
   for (const auto& row : rows) {
+    form->chkCreateThumbnails.setChecked(row.thumbnails);
+    form->chkMakeWebCopies.setChecked(row.webCopies);
     const auto folder = parent.path() / row.folderName;
     parent.write(row.folderName + "/a.jpg", "x");
     if (row.thumbNailsExist) parent.write(row.folderName + "/ThumbNails/thumba.jpg", "old");
@@ -32,7 +36,8 @@ TEST_F(MainWindowTest, TickedBuildMakesThumbNailsAndStartsTheThumbnailMaker) {
 
     ASSERT_TRUE(DropOnBox(*Files({folder.string()}))) << row.rule;
 
-    EXPECT_TRUE(IsFolder(folder / "ThumbNails")) << row.rule;
+    EXPECT_EQ(IsFolder(folder / "ThumbNails"), row.thumbnails || row.thumbNailsExist) << row.rule;
+    EXPECT_EQ(IsFolder(folder / "Web"), row.webCopies) << row.rule;
     ASSERT_EQ(host.started.size(), 1u) << row.rule;
     EXPECT_EQ(host.started[0].program, (program.path() / "tesselet").string()) << row.rule;
     EXPECT_EQ(host.started[0].arguments, std::vector<std::string>{folder.string() + "/"})
@@ -46,6 +51,7 @@ TEST_F(MainWindowTest, TickedBuildMakesThumbNailsAndStartsTheThumbnailMaker) {
   }
 
   // Each ticked build starts one more thumbnail maker.
+  form->chkMakeWebCopies.setChecked(false);
   host = {};
   parent.write("Trip/Index.htm", "x");
   host.answers = {true};
@@ -77,21 +83,37 @@ TEST_F(MainWindowTest, NoThumbnailsUnlessTickedAndTheFolderWasReached) {
 TEST(LaunchThumbnailMaker, FailuresToMakeThumbNails) {
   TempFolder program, folder;
   folder.write("ThumbNails", "a file, not a folder");
+  folder.write("Web", "a file, not a folder");
+  const std::string gone = (folder.path() / "gone").string() + "/";
+  const orvale::ThumbnailMakerOutputs thumbnails{true, false}, copies{false, true},
+      both{true, true};
   const struct {
     const char* rule;
     std::string currentFolder;
+    orvale::ThumbnailMakerOutputs outputs;
     bool started;
     std::vector<platform::RecordingHostServices::Message> messages;
   } rows[] = {
       {"the folder has gone: said, and started anyway",
-       (folder.path() / "gone").string() + "/",
+       gone,
+       thumbnails,
        true,
        {{"Creating a new folder! ", "New Folder"}}},
-      {"ThumbNails is a file: ends quietly", folder.withSlash(), false, {}},
+      {"the folder has gone, copies too: said once",
+       gone,
+       both,
+       true,
+       {{"Creating a new folder! ", "New Folder"}}},
+      {"ThumbNails is a file: ends quietly", folder.withSlash(), thumbnails, false, {}},
+      {"Web is a file: said, nothing to start",
+       folder.withSlash(),
+       copies,
+       false,
+       {{"File already exists: " + folder.withSlash() + "Web", "Orvale"}}},
   };
   for (const auto& row : rows) {
     platform::RecordingHostServices host;
-    orvale::LaunchThumbnailMaker(row.currentFolder, host, program.path());
+    orvale::LaunchThumbnailMaker(row.currentFolder, row.outputs, host, program.path());
     EXPECT_EQ(host.started.size(), row.started ? 1u : 0u) << row.rule;
     EXPECT_EQ(host.messages, row.messages) << row.rule;
   }
@@ -102,7 +124,7 @@ TEST(LaunchThumbnailMaker, ReadOnlyFolderEndsQuietly) {
   ::chmod(folder.path().c_str(), 0555);
   const auto result = RunUnprivileged([&] {
     platform::RecordingHostServices host;
-    orvale::LaunchThumbnailMaker(folder.withSlash(), host, program.path());
+    orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, host, program.path());
     return int(host.started.size() + 10 * host.messages.size());
   });
   if (!result) GTEST_SKIP() << "cannot drop privileges here";
@@ -114,7 +136,7 @@ TEST(LaunchThumbnailMaker, AThumbnailMakerThatCannotStartIsReported) {
   TempFolder program, folder;
   platform::RecordingHostServices host;
   host.startSucceeds = false;
-  orvale::LaunchThumbnailMaker(folder.withSlash(), host, program.path());
+  orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, host, program.path());
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].title, "Orvale");
   EXPECT_NE(host.messages[0].body.find((program.path() / "tesselet").string()), std::string::npos);
