@@ -9,5 +9,6 @@ inline constexpr char kDibSectionSource[] = "tesselet.cDIBSection";
 inline constexpr char kJpegWriterSource[] = "tesselet.mIntelJPEGLibrary";
 inline constexpr char kPictureLoaderSource[] = "tesselet.PictureLoader";
 inline constexpr char kPictureSaverSource[] = "tesselet.PictureSaver";
+inline constexpr char kWebCopySource[] = "tesselet.WebCopies";
 
 }  // namespace imaging

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "imaging/reading/ExifOrientation.h"
 
@@ -13,6 +14,10 @@ constexpr std::uint8_t kStartOfImage = 0xD8;
 constexpr std::uint8_t kStartOfScan = 0xDA;
 constexpr std::uint8_t kEndOfImage = 0xD9;
 constexpr std::uint8_t kApp1 = 0xE1;
+constexpr std::uint8_t kApp2 = 0xE2;
+// An ICC chunk: this tag, its number from 1, how many chunks there are.
+constexpr char kProfileTag[] = "ICC_PROFILE";
+constexpr std::size_t kProfileHeader = sizeof kProfileTag + 2;
 constexpr std::uint8_t kApp14 = 0xEE;
 
 // Start-of-frame markers; C4 (Huffman tables), C8 (reserved) and CC
@@ -34,6 +39,14 @@ bool IsStandalone(std::uint8_t marker) {
 }  // namespace
 
 JpegMarkers::JpegMarkers(const std::uint8_t* data, std::size_t size) {
+  std::vector<ProfileChunk> chunks;
+  int chunkCount = 0;
+  ReadMarkers(data, size, chunks, chunkCount);
+  colourProfile_ = JoinProfile(std::move(chunks), chunkCount);
+}
+
+void JpegMarkers::ReadMarkers(const std::uint8_t* data, std::size_t size,
+                              std::vector<ProfileChunk>& chunks, int& chunkCount) {
   if (size < 4 || data[0] != 0xFF || data[1] != kStartOfImage) return;
   bool orientationSeen = false;
   std::size_t at = 2;
@@ -62,11 +75,35 @@ JpegMarkers::JpegMarkers(const std::uint8_t* data, std::size_t size) {
         std::memcmp(payload, "Exif\0\0", 6) == 0) {
       orientationSeen = true;
       orientation_ = ExifOrientation::Read(payload, payloadSize);
+    } else if (marker == kApp2 && payloadSize > kProfileHeader &&
+               std::memcmp(payload, kProfileTag, sizeof kProfileTag) == 0) {
+      const int number = payload[sizeof kProfileTag];
+      const int count = payload[sizeof kProfileTag + 1];
+      // Counts that disagree leave no profile: -1 matches no chunk number.
+      chunkCount = chunks.empty() || chunkCount == count ? count : -1;
+      chunks.push_back({number, payload + kProfileHeader, payloadSize - kProfileHeader});
     } else if (marker == kApp14 && payloadSize >= 5 && std::memcmp(payload, "Adobe", 5) == 0) {
       adobe_ = true;
     }
     at += length;
   }
+}
+
+std::vector<std::uint8_t> JpegMarkers::JoinProfile(std::vector<ProfileChunk> chunks, int count) {
+  if (chunks.empty() || count < 1 || chunks.size() != std::size_t(count)) return {};
+  std::sort(chunks.begin(), chunks.end(),
+            [](const ProfileChunk& a, const ProfileChunk& b) { return a.number < b.number; });
+  std::size_t size = 0;
+  for (std::size_t k = 0; k < chunks.size(); ++k) {
+    // Exactly the numbers 1 to count, each once.
+    if (chunks[k].number != int(k) + 1) return {};
+    size += chunks[k].size;
+  }
+  std::vector<std::uint8_t> profile;
+  profile.reserve(size);
+  for (const ProfileChunk& chunk : chunks)
+    profile.insert(profile.end(), chunk.bytes, chunk.bytes + chunk.size);
+  return profile;
 }
 
 void JpegMarkers::ReadFrame(std::uint8_t marker, const std::uint8_t* payload, std::size_t size) {

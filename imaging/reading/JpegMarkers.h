@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace imaging {
 
@@ -35,9 +36,24 @@ class JpegMarkers {
 
   static constexpr std::int64_t kCoefficientBytesPerBlock = 128;
 
+  // The ICC colour profile the file carries, put together from its
+  // numbered APP2 chunks; empty when it has none, or when the chunks do not
+  // make one whole profile (one missing, numbered twice or out of range,
+  // counts that disagree), as a half profile would show wrong colours.
+  // Never larger than the file.
+  const std::vector<std::uint8_t>& ColourProfile() const { return colourProfile_; }
+
  private:
+  struct ProfileChunk {
+    int number = 0;
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+  };
+  void ReadMarkers(const std::uint8_t* data, std::size_t size, std::vector<ProfileChunk>& chunks,
+                   int& chunkCount);
   void ReadFrame(std::uint8_t marker, const std::uint8_t* payload, std::size_t size);
   void ReadScan(const std::uint8_t* payload, std::size_t size);
+  static std::vector<std::uint8_t> JoinProfile(std::vector<ProfileChunk> chunks, int count);
 
   int orientation_ = 1;
   bool adobe_ = false;
@@ -45,6 +61,7 @@ class JpegMarkers {
   int frameComponents_ = 0;
   std::int64_t frameCoefficientBytes_ = 0;
   std::int64_t coefficientBytes_ = 0;
+  std::vector<std::uint8_t> colourProfile_;
 };
 
 }  // namespace imaging

@@ -102,6 +102,7 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
   // without one hold plain ink amounts.
   invertedCmyk_ = markers.HasAdobeSegment();
   progressive_ = markers.IsProgressive();
+  colourProfile_ = markers.ColourProfile();
 }
 
 JpegPictureDecoder::~JpegPictureDecoder() = default;

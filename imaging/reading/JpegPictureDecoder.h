@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/reading/DecodeLimits.h"
@@ -37,6 +38,7 @@ class JpegPictureDecoder final : public PictureDecoder {
   std::int32_t StoredWidth() const override { return width_; }
   std::int32_t StoredHeight() const override { return height_; }
   int Orientation() const override { return orientation_; }
+  std::vector<std::uint8_t> ColourProfile() const override { return colourProfile_; }
 
   // Decodes at the smallest of TurboJPEG's scales (in eighths) whose result
   // is at least minWidth x minHeight pixels as stored.
@@ -63,6 +65,7 @@ class JpegPictureDecoder final : public PictureDecoder {
   bool progressive_ = false;
   std::int64_t blocks_ = 0;
   std::int64_t bufferedCoefficientBytes_ = 0;
+  std::vector<std::uint8_t> colourProfile_;
 };
 
 }  // namespace imaging

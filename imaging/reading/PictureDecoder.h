@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/reading/PictureFormat.h"
@@ -23,6 +24,8 @@ class PictureDecoder {
   virtual std::int32_t StoredHeight() const = 0;
   // EXIF orientation, 1 (as stored) for formats that carry none.
   virtual int Orientation() const { return 1; }
+  // The ICC colour profile the file carries; empty when it has none.
+  virtual std::vector<std::uint8_t> ColourProfile() const { return {}; }
 
   // Decodes to at least minWidth x minHeight pixels as stored, or at full
   // size when no smaller scale covers that.

@@ -28,7 +28,8 @@ MemoryPool& FilePool() {
 }
 
 MemoryPool& DecodePool() {
-  static MemoryPool pool(PictureLoader::kMaxDecodeBytes);
+  static MemoryPool pool(PictureLoader::kMaxDecodeBytes + PictureLoader::kWaitingResultBytes,
+                         PictureLoader::kWaitingResultBytes);
   return pool;
 }
 
@@ -75,9 +76,12 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
   width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
   height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
+  colourProfile_ = decoder_->ColourProfile();
 }
 
 PictureLoader::~PictureLoader() = default;
+
+MemoryPool& PictureLoader::DecodeMemory() { return DecodePool(); }
 
 std::int32_t PictureLoader::Width() const { return width_; }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/reading/MemoryPool.h"
@@ -39,6 +40,15 @@ class PictureLoader {
   // the pixels its header declares; past it such a file is refused, so a
   // file of a few bytes never costs more.
   static constexpr std::int64_t kSmallDecodeBytes = std::int64_t{16} << 20;
+  // Beside the loads, the decode pool keeps this much for finished pictures
+  // waiting for their turn to be written (thumbnails and encoded web copies
+  // made ahead): a few dozen camera photos' copies, enough to keep every
+  // core busy while the writing catches up.
+  static constexpr std::int64_t kWaitingResultBytes = std::int64_t{48} << 20;
+
+  // The pool every load takes its decode share from, with its reserve of
+  // kWaitingResultBytes for finished pictures.
+  static MemoryPool& DecodeMemory();
 
   explicit PictureLoader(const std::string& aFilePath);
   ~PictureLoader();
@@ -48,6 +58,8 @@ class PictureLoader {
   // Full size as shown (JPEG EXIF orientation applied).
   std::int32_t Width() const;
   std::int32_t Height() const;
+  // The file's ICC colour profile (empty when it has none), kept after Load.
+  const std::vector<std::uint8_t>& ColourProfile() const { return colourProfile_; }
 
   // The picture, decoded to at least minWidth x minHeight pixels as shown,
   // or at full size. The file's bytes are released afterwards, so a loader
@@ -70,6 +82,7 @@ class PictureLoader {
   std::unique_ptr<PictureDecoder> decoder_;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
+  std::vector<std::uint8_t> colourProfile_;
 };
 
 }  // namespace imaging

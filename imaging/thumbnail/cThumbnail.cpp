@@ -91,11 +91,16 @@ void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
 std::unique_ptr<DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
   CheckBox();
   PictureLoader loader(aFilePath);
-  const ThumbnailLayout layout = ThumbnailLayout::Compute(
-      loader.Width(), loader.Height(), options_.MaxWidth, options_.MaxHeight, false);
-  const StdPicture picture = loader.Load(Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
-                                         Times(layout.Height, kDecodedPixelsPerThumbnailPixel));
+  const PixelSize decode = DecodeSize(loader.Width(), loader.Height());
+  const StdPicture picture = loader.Load(decode.Width, decode.Height);
   return RenderCanvas(picture);
+}
+
+PixelSize cThumbnail::DecodeSize(std::int32_t width, std::int32_t height) const {
+  const ThumbnailLayout layout =
+      ThumbnailLayout::Compute(width, height, options_.MaxWidth, options_.MaxHeight, false);
+  return {Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
+          Times(layout.Height, kDecodedPixelsPerThumbnailPixel)};
 }
 
 void cThumbnail::WriteCanvas(std::unique_ptr<DibBitmap> canvas) const {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "imaging/pixels/DibBitmap.h"
+#include "imaging/pixels/PixelSize.h"
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/thumbnail/RenderOptions.h"
 
@@ -53,6 +54,10 @@ class cThumbnail {
   // plain colour: a system colour is looked up in the desktop's palette,
   // which only the window thread may read.
   std::unique_ptr<DibBitmap> RenderFile(const std::string& aFilePath) const;
+
+  // The smallest decode (as shown) RenderFile makes the thumbnail of a
+  // width x height picture from.
+  PixelSize DecodeSize(std::int32_t width, std::int32_t height) const;
 
   // Encodes a rendered thumbnail into DestFilePath, in the format its last
   // three letters choose (or writes nothing).

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "imaging/pixels/SystemColour.h"
@@ -262,7 +263,7 @@ TEST(ThumbnailBatch, AnUnreadablePictureIsSkippedAndAWriteFailureStopsWhileOther
   bool laterPicturesDecoding = false;
   // The second picture fails to decode only once the two after it are
   // being decoded.
-  const tesselet::RenderStep render = [&](const imaging::cThumbnail& thumbnail,
+  const tesselet::RenderStep render = [&](const tesselet::DecodeSettings& settings,
                                           const std::string& source) {
     const std::string name = std::filesystem::path(source).filename().string();
     std::unique_lock lock(mutex);
@@ -277,10 +278,10 @@ TEST(ThumbnailBatch, AnUnreadablePictureIsSkippedAndAWriteFailureStopsWhileOther
       throw platform::RunTimeError(platform::kInvalidPicture, "test", "damaged");
     }
     lock.unlock();
-    auto canvas = thumbnail.RenderFile(source);
+    auto outputs = tesselet::RenderOutputs(settings, source);
     lock.lock();
     --decoding;
-    return canvas;
+    return outputs;
   };
   platform::RecordingHostServices host;
 
@@ -400,34 +401,38 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
 
 // Counted as renders started minus pictures asked for: however fast the
 // workers, they wait once that many are decoding or done and not taken.
+// Finished pictures wait in the memory pool's reserve; the one whose turn
+// has come is handed over even when the reserve has no room for it.
 TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
   const struct {
     const char* rule;
-    std::int32_t box;
+    std::int64_t pictureBytes;
     int workers;
     std::size_t bound;
   } rows[] = {
-      {"small thumbnails: one a worker and 64 waiting", 50, 3, 3 + 64},
-      {"large ones: one a worker and what 16 MiB hold", 1000, 2, 2 + 5},
-      {"one larger than the budget: one a worker", 3000, 2, 2},
+      {"small pictures: one a worker and 64 waiting", 4, 3, 3 + 64},
+      {"large ones: one a worker and what the reserve holds", 200'000, 2, 2 + 5},
+      {"one larger than the reserve: one a worker and the one whose turn it is", 2'000'000, 2,
+       2 + 1},
   };
   for (const auto& row : rows) {
+    imaging::MemoryPool pool(std::int64_t{2} << 20, std::int64_t{1} << 20);
     std::mutex mutex;
     std::condition_variable started;
     std::size_t renders = 0, asked = 0, most = 0;
-    const tesselet::RenderStep render = [&](const imaging::cThumbnail&, const std::string&) {
+    const tesselet::RenderStep render = [&](const tesselet::DecodeSettings&, const std::string&) {
       std::lock_guard lock(mutex);
       most = std::max(most, ++renders - asked);
       started.notify_all();
-      return imaging::DibBitmap::Create(1, 1);
+      tesselet::PictureOutputs outputs;
+      outputs.webCopies = {std::string(std::size_t(row.pictureBytes), 'x')};
+      return outputs;
     };
     tesselet::DecodeSettings settings;
-    settings.render.MaxWidth = row.box;
-    settings.render.MaxHeight = row.box;
     settings.imageFolder = "/pictures";
     std::vector<std::string> entries;
     for (int k = 0; k < 200; ++k) entries.push_back("p" + std::to_string(k) + ".jpg");
-    tesselet::DecodeAhead decoding(row.workers, render);
+    tesselet::DecodeAhead decoding(row.workers, render, pool);
     decoding.Start(entries, settings);
     {
       // Before anything is taken the workers run as far as they may.
@@ -439,11 +444,40 @@ TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
         std::lock_guard lock(mutex);
         asked = k + 1;
       }
-      EXPECT_NE(decoding.Take(k, settings), nullptr) << row.rule;
+      EXPECT_EQ(decoding.Take(k, settings).Bytes(), row.pictureBytes) << row.rule;
     }
     EXPECT_EQ(most, row.bound) << row.rule;
     EXPECT_EQ(renders, entries.size()) << row.rule << ": each picture decoded once";
+    EXPECT_EQ(pool.Held(), 0) << row.rule << ": every share given back";
   }
+}
+
+// The first picture's load needs more of the pool than is free beside a
+// later picture finished ahead of it. Were finished pictures held in the
+// loads' part of the pool, that load would wait for memory only taking the
+// first picture could free, and the batch would hang here (until the test's
+// time limit ends it).
+TEST(DecodeAhead, ALoadNeverWaitsForFinishedPicturesLaterInTheList) {
+  imaging::MemoryPool pool(100 + 60, 60);  // 100 bytes for loads, 60 for finished pictures
+  const tesselet::RenderStep render = [&](const tesselet::DecodeSettings&,
+                                          const std::string& source) {
+    if (source.ends_with("/p0.jpg")) {
+      // Waits until the second picture, finished, holds its 50 bytes.
+      while (pool.Held() < 50) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    { const imaging::MemoryPool::Share load = pool.Take(60); }
+    tesselet::PictureOutputs outputs;
+    outputs.webCopies = {std::string(50, 'x')};
+    return outputs;
+  };
+  tesselet::DecodeSettings settings;
+  settings.imageFolder = "/pictures";
+  const std::vector<std::string> entries = {"p0.jpg", "p1.jpg", "p2.jpg", "p3.jpg"};
+  tesselet::DecodeAhead decoding(2, render, pool);
+  decoding.Start(entries, settings);
+  for (std::size_t k = 0; k < entries.size(); ++k)
+    EXPECT_EQ(decoding.Take(k, settings).Bytes(), 50) << "picture " << k;
+  EXPECT_EQ(pool.Held(), 0) << "every share given back";
 }
 
 TEST(WorkerCount, TheVariableWhenAWholeNumberInRangeElseOnePerCore) {
