@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <unordered_set>
 #include <utility>
@@ -13,17 +14,10 @@ namespace tesselet {
 
 namespace {
 
-// Finished thumbnails waiting for their turn may hold this much, and no more
-// than kMaxWaiting of them: plenty for 50 x 50 thumbnails to keep every core
-// busy through the pause before a batch, little for a box of any size.
-constexpr std::int64_t kWaitingBytes = std::int64_t{16} << 20;
-constexpr std::int64_t kMaxWaiting = 64;
-
-std::size_t LookaheadFor(const imaging::RenderOptions& render, int workers) {
-  const std::int64_t canvasBytes =
-      std::int64_t(std::max(render.MaxWidth, 1)) * std::max(render.MaxHeight, 1) * 3;
-  return std::size_t(workers) + std::size_t(std::min(kWaitingBytes / canvasBytes, kMaxWaiting));
-}
+// No more than this many finished pictures wait for their turn, whatever
+// room the pool's reserve has: plenty to keep every core busy through the
+// pause before a batch.
+constexpr std::size_t kMaxWaiting = 64;
 
 std::string Lower(std::string text) {
   for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -46,7 +40,8 @@ std::vector<bool> DecodedAtTurn(const std::vector<std::string>& entries) {
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(int workers, RenderStep render) : render_(std::move(render)) {
+DecodeAhead::DecodeAhead(int workers, RenderStep render, imaging::MemoryPool& pool)
+    : render_(std::move(render)), pool_(pool) {
   try {
     for (int k = 0; k < workers; ++k)
       threads_.emplace_back([this](std::stop_token stop) { Work(stop); });
@@ -81,28 +76,32 @@ void DecodeAhead::Start(std::vector<std::string> entries, const DecodeSettings& 
   Restart(0, settings);
 }
 
-std::unique_ptr<imaging::DibBitmap> DecodeAhead::Take(std::size_t index,
-                                                      const DecodeSettings& settings) {
+PictureOutputs DecodeAhead::Take(std::size_t index, const DecodeSettings& settings) {
   if (threads_.empty() || atTurn_.at(index)) {
     {
       std::lock_guard lock(mutex_);
       taken_ = index + 1;
     }
     changed_.notify_all();
-    return render_(imaging::cThumbnail(settings.render),
-                   SourcePath(settings.imageFolder, entries_.at(index)));
+    return render_(settings, SourcePath(settings.imageFolder, entries_.at(index)));
   }
   std::unique_lock lock(mutex_);
   if (!(settings == settings_)) Restart(index, settings);
   taken_ = index;
+  // A finished picture waiting for room in the reserve is handed over now
+  // that it is waited for, and the pictures taken before it have given
+  // their room back.
+  waitedFor_ = true;
+  changed_.notify_all();
   changed_.wait(lock, [&] { return slots_.at(index).done; });
+  waitedFor_ = false;
   Slot slot = std::move(slots_[index]);
   slots_[index] = {};
   taken_ = index + 1;
   lock.unlock();
   changed_.notify_all();
   if (slot.error) std::rethrow_exception(slot.error);
-  return std::move(slot.canvas);
+  return std::move(slot.outputs);
 }
 
 void DecodeAhead::Restart(std::size_t from, const DecodeSettings& settings) {
@@ -110,7 +109,7 @@ void DecodeAhead::Restart(std::size_t from, const DecodeSettings& settings) {
   settings_ = settings;
   for (std::size_t k = from; k < slots_.size(); ++k) slots_[k] = {};
   next_ = from;
-  lookahead_ = LookaheadFor(settings.render, workers_);
+  lookahead_ = std::size_t(workers_) + kMaxWaiting;
   changed_.notify_all();
 }
 
@@ -127,20 +126,39 @@ void DecodeAhead::Work(std::stop_token stop) {
     // Whatever fails, memory for the copies included, is the picture's own
     // failure, raised in its turn.
     try {
-      const imaging::cThumbnail thumbnail(settings_.render);
-      const std::string source = SourcePath(settings_.imageFolder, entries_[index]);
+      const DecodeSettings settings = settings_;
+      const std::string source = SourcePath(settings.imageFolder, entries_[index]);
       lock.unlock();
-      result.canvas = render_(thumbnail, source);
+      result.outputs = render_(settings, source);
     } catch (...) {
       result.error = std::current_exception();
     }
     result.done = true;
     if (!lock.owns_lock()) lock.lock();
+    if (!result.error && !Park(lock, stop, index, generation, result.outputs)) {
+      if (stop.stop_requested()) return;
+      continue;
+    }
     if (generation == generation_) {
       slots_[index] = std::move(result);
       changed_.notify_all();
     }
   }
+}
+
+bool DecodeAhead::Park(std::unique_lock<std::mutex>& lock, std::stop_token stop, std::size_t index,
+                       std::uint64_t generation, PictureOutputs& outputs) {
+  const std::int64_t bytes = outputs.Bytes();
+  const bool ended = changed_.wait(lock, stop, [&] {
+    if (generation != generation_) return true;
+    if (std::optional<imaging::MemoryPool::Share> share = pool_.TryTakeReserved(bytes)) {
+      outputs.held = std::move(*share);
+      return true;
+    }
+    // Handed over even when the reserve has no room, once it is waited for.
+    return waitedFor_ && index == taken_;
+  });
+  return ended && generation == generation_;
 }
 
 }  // namespace tesselet

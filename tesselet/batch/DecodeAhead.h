@@ -12,32 +12,26 @@
 #include <thread>
 #include <vector>
 
-#include "imaging/pixels/DibBitmap.h"
-#include "imaging/thumbnail/RenderOptions.h"
-#include "imaging/thumbnail/cThumbnail.h"
+#include "imaging/reading/MemoryPool.h"
+#include "imaging/reading/PictureLoader.h"
+#include "tesselet/batch/DecodeSettings.h"
+#include "tesselet/batch/PictureOutputs.h"
 
 namespace tesselet {
 
-// Decodes and reduces one picture file: the renderer's own RenderFile unless
-// a test steers it. Runs on worker threads.
-using RenderStep = std::function<std::unique_ptr<imaging::DibBitmap>(
-    const imaging::cThumbnail& thumbnail, const std::string& sourcePath)>;
-
-// What decides how the batch's pictures decode: the renderer's box, fit and
-// background (a plain colour by now: system colours are looked up on the
-// window thread) and the folder the pictures are in. A picture decoded
-// with settings that differ in anything is decoded again.
-struct DecodeSettings {
-  imaging::RenderOptions render;
-  std::string imageFolder;
-
-  bool operator==(const DecodeSettings&) const = default;
-};
+// Decodes one picture file and makes its outputs: RenderOutputs unless a
+// test steers it. Runs on worker threads.
+using RenderStep =
+    std::function<PictureOutputs(const DecodeSettings& settings, const std::string& sourcePath)>;
 
 // Decodes a batch's pictures on worker threads ahead of their turns, in list
 // order, while the window thread takes them one by one. Each worker holds
-// one picture at a time; of the small finished thumbnails, no more wait for
-// their turn than a fixed budget of memory allows. A picture whose name an
+// one picture at a time. Finished pictures wait for their turn in the
+// memory pool's reserve, which the loads never wait for: a finished picture
+// that does not fit there waits outside it, holding no load's memory, until
+// the pictures before it are taken or the window thread waits for it (then
+// it is handed over whatever the reserve holds), so the picture the window
+// thread waits for can always be loaded and handed over. A picture whose name an
 // earlier picture's thumbnail may take (thumbnails written into the image
 // folder itself) is decoded only at its turn, from the file as the batch has
 // left it by then. Ending it drops what is not started, waits for the
@@ -45,7 +39,9 @@ struct DecodeSettings {
 class DecodeAhead {
  public:
   // Fewer threads when the system refuses some; with none, Take decodes.
-  DecodeAhead(int workers, RenderStep render);
+  // The pool is the one the loads take their memory from.
+  DecodeAhead(int workers, RenderStep render,
+              imaging::MemoryPool& pool = imaging::PictureLoader::DecodeMemory());
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -54,23 +50,28 @@ class DecodeAhead {
   void Start(std::vector<std::string> entries, const DecodeSettings& settings);
   const std::vector<std::string>& Entries() const { return entries_; }
 
-  // Entry `index`'s thumbnail as these settings make it, taken once each in
+  // Entry `index`'s outputs as these settings make them, taken once each in
   // list order, once the entries before it are written: waits for it, first
   // decoding it and every entry after it again when they were decoded with
   // other settings. Raises what its decode raised.
-  std::unique_ptr<imaging::DibBitmap> Take(std::size_t index, const DecodeSettings& settings);
+  PictureOutputs Take(std::size_t index, const DecodeSettings& settings);
 
  private:
   struct Slot {
     bool done = false;
-    std::unique_ptr<imaging::DibBitmap> canvas;
+    PictureOutputs outputs;
     std::exception_ptr error;
   };
 
   void Restart(std::size_t from, const DecodeSettings& settings);
   void Work(std::stop_token stop);
+  // Waits, the lock held, until the finished entry's outputs have room in
+  // the reserve or their turn comes; false when they are no longer wanted.
+  bool Park(std::unique_lock<std::mutex>& lock, std::stop_token stop, std::size_t index,
+            std::uint64_t generation, PictureOutputs& outputs);
 
   RenderStep render_;
+  imaging::MemoryPool& pool_;
   int workers_ = 0;
   std::mutex mutex_;
   std::condition_variable_any changed_;
@@ -81,6 +82,7 @@ class DecodeAhead {
   std::uint64_t generation_ = 0;  // counts the settings decodes were started with
   std::size_t next_ = 0;          // the next entry to start
   std::size_t taken_ = 0;         // entries taken so far
+  bool waitedFor_ = false;        // Take waits for entry taken_
   std::size_t lookahead_ = 0;     // how far past the taken ones decoding may go
   std::vector<std::jthread> threads_;
 };

@@ -9,24 +9,34 @@
 #include <utility>
 
 #include "imaging/pixels/SystemColour.h"
+#include "imaging/thumbnail/cThumbnail.h"
 #include "tesselet/batch/FolderText.h"
 #include "tesselet/batch/ProgramName.h"
 #include "tesselet/batch/SizeText.h"
+#include "tesselet/batch/WebCopyFiles.h"
 #include "tesselet/batch/WorkerCount.h"
 
 namespace tesselet {
 
 namespace {
 
-std::unique_ptr<imaging::DibBitmap> RenderFile(const imaging::cThumbnail& thumbnail,
-                                               const std::string& sourcePath) {
-  return thumbnail.RenderFile(sourcePath);
+// How a report names what a picture gets: "thumbnail", "web copies" or both
+// ("no" then goes before each).
+std::string Outputs(const BatchOutcome& outcome, bool plural, const std::string& no = "") {
+  const std::string thumbnail = plural ? "thumbnails" : "thumbnail";
+  if (!outcome.webCopies) return no + thumbnail;
+  return outcome.thumbnails ? no + thumbnail + " and " + no + "web copies" : no + "web copies";
 }
 
-// What the window's settings make of a picture's decode. Raises what the
-// size texts raise.
-DecodeSettings ForDecoding(const ThumbnailSettings& settings) {
+}  // namespace
+
+DecodeSettings ThumbnailBatch::ForDecoding(const ThumbnailSettings& settings) const {
   DecodeSettings decode;
+  decode.imageFolder = settings.imageFolder;
+  decode.thumbnail = thumbnails_;
+  decode.webCopies = !webFolder_.empty();
+  // Without thumbnails the box and colour settings make nothing.
+  if (!thumbnails_) return decode;
   decode.render.MaxWidth = SizeFromText(settings.maxWidthText);
   decode.render.MaxHeight = SizeFromText(settings.maxHeightText);
   // The desktop's palette is read on this thread only: a system colour
@@ -35,9 +45,10 @@ DecodeSettings ForDecoding(const ThumbnailSettings& settings) {
                                 ? imaging::SystemColour::OleTranslateColor(settings.backColor)
                                 : settings.backColor;
   decode.render.ForcedDimensions = settings.forcedDimensions;
-  decode.imageFolder = settings.imageFolder;
   return decode;
 }
+
+namespace {
 
 // Runs `step` and hands back what it raised as a run-time error (running out
 // of memory as error 7), or nothing; each caller then says once what a
@@ -57,14 +68,15 @@ std::optional<platform::RunTimeError> FailureOf(Step&& step) {
 // The message for a batch that failed: the picture, its place in the batch,
 // and the error's own description, number and source.
 std::string FailureMessage(const BatchOutcome& outcome) {
-  std::string text = "The thumbnail of \"" + outcome.failedEntry + "\" (picture " +
+  const std::string failed = outcome.failedOnWebCopy ? "web copies" : "thumbnail";
+  std::string text = "The " + failed + " of \"" + outcome.failedEntry + "\" (picture " +
                      std::to_string(outcome.failedAt) + " of " + std::to_string(outcome.total) +
                      ") could not be made.";
   if (outcome.error) {
     text += "\n" + outcome.error->description() + "\n(error " +
             std::to_string(outcome.error->number()) + " in " + outcome.error->source() + ")";
   }
-  text += "\nThe thumbnails made before it are kept.";
+  text += "\nThe " + Outputs(outcome, true) + " made before it are kept.";
   return text;
 }
 
@@ -78,13 +90,14 @@ ThumbnailBatch::ThumbnailBatch(BatchView& view, platform::HostServices& host, in
     : view_(view),
       host_(host),
       workers_(std::max(workers, 1)),
-      render_(render ? std::move(render) : RenderStep(RenderFile)) {}
+      render_(render ? std::move(render) : RenderStep(RenderOutputs)) {}
 
 ThumbnailBatch::~ThumbnailBatch() = default;
 
 void ThumbnailBatch::BeginDecoding() {
   if (workers_ == 1) return;
   try {
+    ReadOutputs();
     StartDecoding(view_.listEntries(), ForDecoding(view_.currentSettings()));
   } catch (const platform::RunTimeError&) {
     // Settings that cannot be used fail the batch at the first picture's
@@ -103,7 +116,10 @@ BatchOutcome ThumbnailBatch::Run() {
 
 BatchOutcome ThumbnailBatch::MakeThumbnails() {
   BatchOutcome outcome;
-  if (!IsUsableDestination(view_.thumbnailsFolderText())) {
+  ReadOutputs();
+  outcome.thumbnails = thumbnails_;
+  outcome.webCopies = !webFolder_.empty();
+  if (!thumbnails_ && webFolder_.empty()) {
     decoding_.reset();
     host_.showMessage("The destination path specified for the thumbnails is not valid.",
                       "Bad directory", platform::MessageIcon::kInformation);
@@ -146,25 +162,35 @@ void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std:
   const ThumbnailSettings settings = view_.currentSettings();
   const DecodeSettings decode = ForDecoding(settings);
   imaging::cThumbnail thumbnail(decode.render);
-  thumbnail.CheckBox();
+  if (thumbnails_) thumbnail.CheckBox();
   thumbnail.DestFilePath(ThumbnailPath(settings.thumbnailsFolder, entries[index], settings.type));
   if (workers_ > 1 && !decoding_) StartDecoding(entries, decode);
-  std::unique_ptr<imaging::DibBitmap> canvas;
+  PictureOutputs outputs;
   // Whatever reading the picture raises is the picture's own: the next
   // picture may read well.
-  if (auto error = FailureOf([&] { canvas = Decode(thumbnail, entries, index, decode); })) {
+  if (auto error = FailureOf([&] { outputs = Decode(entries, index, decode); })) {
     outcome.skipped.push_back({std::int32_t(index + 1), entries[index], std::move(*error)});
     return;
   }
-  thumbnail.WriteCanvas(std::move(canvas));
+  if (outputs.thumbnail) thumbnail.WriteCanvas(std::move(outputs.thumbnail));
+  if (webFolder_.empty()) return;
+  try {
+    WriteWebCopies(webFolder_, entries[index], outputs.webCopies);
+  } catch (...) {
+    outcome.failedOnWebCopy = true;
+    throw;
+  }
 }
 
-std::unique_ptr<imaging::DibBitmap> ThumbnailBatch::Decode(const imaging::cThumbnail& thumbnail,
-                                                           const std::vector<std::string>& entries,
-                                                           std::size_t index,
-                                                           const DecodeSettings& settings) {
-  if (workers_ == 1) return render_(thumbnail, SourcePath(settings.imageFolder, entries[index]));
+PictureOutputs ThumbnailBatch::Decode(const std::vector<std::string>& entries, std::size_t index,
+                                      const DecodeSettings& settings) {
+  if (workers_ == 1) return render_(settings, SourcePath(settings.imageFolder, entries[index]));
   return decoding_->Take(index, settings);
+}
+
+void ThumbnailBatch::ReadOutputs() {
+  thumbnails_ = IsUsableDestination(view_.thumbnailsFolderText());
+  webFolder_ = WebFolderOf(view_.currentSettings().imageFolder);
 }
 
 void ThumbnailBatch::StartDecoding(const std::vector<std::string>& entries,
@@ -182,17 +208,19 @@ std::string BatchReport(const BatchOutcome& outcome) {
   if (!text.empty()) text += "\nBefore it, ";
   const std::size_t count = outcome.skipped.size();
   text += std::to_string(count) + " of " + std::to_string(outcome.total) +
-          (count == 1 ? " pictures could not be read; it has no thumbnail:"
-                      : " pictures could not be read; they have no thumbnails:");
+          (count == 1
+               ? " pictures could not be read; it has " + Outputs(outcome, false, "no ") + ":"
+               : " pictures could not be read; they have " + Outputs(outcome, true, "no ") + ":");
   for (const SkippedPicture& picture : outcome.skipped) {
     text += "\n\"" + picture.entry + "\" (picture " + std::to_string(picture.position) + " of " +
             std::to_string(outcome.total) + "): " + picture.error.description() + " (error " +
             std::to_string(picture.error.number()) + " in " + picture.error.source() + ")";
   }
   const std::int32_t made = outcome.total - std::int32_t(count);
-  if (outcome.kind == Kind::kCompleted && made == 1) text += "\nThe other one has its thumbnail.";
+  if (outcome.kind == Kind::kCompleted && made == 1)
+    text += "\nThe other one has its " + Outputs(outcome, false) + ".";
   if (outcome.kind == Kind::kCompleted && made > 1)
-    text += "\nThe other " + std::to_string(made) + " have their thumbnails.";
+    text += "\nThe other " + std::to_string(made) + " have their " + Outputs(outcome, true) + ".";
   return text;
 }
 

@@ -31,7 +31,12 @@ struct BatchOutcome {
   std::int32_t failedAt = 0;  // 1-based position of the failed picture
   std::string failedEntry;
   std::optional<platform::RunTimeError> error;
+  // What was failing: a web copy rather than the thumbnail.
+  bool failedOnWebCopy = false;
   std::vector<SkippedPicture> skipped;
+  // What the batch makes of each picture.
+  bool thumbnails = true;
+  bool webCopies = false;
 };
 
 // The create action: checks the thumbnails folder, then makes one thumbnail
@@ -41,6 +46,12 @@ struct BatchOutcome {
 // the batch goes on; any other failure (settings that cannot be used, a
 // thumbnail that cannot be written) ends the batch at once, as the next
 // picture would fail the same way. Thumbnails already written stay.
+//
+// When the image folder has a "Web" sub-folder, the same turn also writes
+// the picture's web copies there, made from the same decode; with that
+// folder and no thumbnails folder, the batch makes the copies alone. A copy
+// that cannot be written ends the batch as a thumbnail does; a picture
+// that cannot be read is skipped once, having neither.
 //
 // With more than one worker the pictures are decoded ahead of their turns
 // on threads of their own (DecodeAhead); writing, counting and events stay
@@ -71,16 +82,23 @@ class ThumbnailBatch {
   // pictures when it cannot be read. Raises the failures that end the batch.
   void MakeThumbnail(const std::vector<std::string>& entries, std::size_t index,
                      BatchOutcome& outcome);
-  std::unique_ptr<imaging::DibBitmap> Decode(const imaging::cThumbnail& thumbnail,
-                                             const std::vector<std::string>& entries,
-                                             std::size_t index, const DecodeSettings& settings);
+  PictureOutputs Decode(const std::vector<std::string>& entries, std::size_t index,
+                        const DecodeSettings& settings);
   void StartDecoding(const std::vector<std::string>& entries, const DecodeSettings& settings);
+  // What the folders ask for: thumbnails when the thumbnails folder is
+  // there, web copies when the image folder has its web folder.
+  void ReadOutputs();
+  // What the window's settings make of a picture's decode. Raises what the
+  // size texts raise.
+  DecodeSettings ForDecoding(const ThumbnailSettings& settings) const;
 
   BatchView& view_;
   platform::HostServices& host_;
   int workers_;
   RenderStep render_;
   std::unique_ptr<DecodeAhead> decoding_;
+  bool thumbnails_ = true;
+  std::string webFolder_;  // empty: no web copies
 };
 
 // What the user is told when a batch ends: the failure that stopped it, if

@@ -401,8 +401,8 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
 
 // Counted as renders started minus pictures asked for: however fast the
 // workers, they wait once that many are decoding or done and not taken.
-// Finished pictures wait in the memory pool's reserve; the one whose turn
-// has come is handed over even when the reserve has no room for it.
+// Finished pictures wait in the memory pool's reserve; the one asked for is
+// handed over even when the reserve has no room for it.
 TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
   const struct {
     const char* rule;
@@ -412,8 +412,7 @@ TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
   } rows[] = {
       {"small pictures: one a worker and 64 waiting", 4, 3, 3 + 64},
       {"large ones: one a worker and what the reserve holds", 200'000, 2, 2 + 5},
-      {"one larger than the reserve: one a worker and the one whose turn it is", 2'000'000, 2,
-       2 + 1},
+      {"one larger than the reserve: one a worker", 2'000'000, 2, 2},
   };
   for (const auto& row : rows) {
     imaging::MemoryPool pool(std::int64_t{2} << 20, std::int64_t{1} << 20);

@@ -140,36 +140,76 @@ TEST(TesseletEndToEnd, UnreadablePicturesAreNamedOnceAndTheOthersAllGetTheirThum
     if (row.thumbnail) expected.push_back(row.thumbnail);
   }
   std::sort(expected.begin(), expected.end());
+  // Web copies: the picture's whole name and ".jpg", in a folder for each size.
+  std::vector<std::string> expectedCopies;
+  for (const auto& row : rows)
+    if (row.kind == kGood) expectedCopies.push_back(std::string(row.name) + ".jpg");
+  std::sort(expectedCopies.begin(), expectedCopies.end());
+  const struct {
+    const char* rule;
+    bool thumbnails, webCopies;
+    const char* skipped;  // how the report names what a skipped picture lacks
+    const char* others;
+  } setups[] = {
+      {"thumbnails", true, false, "they have no thumbnails:\n", "have their thumbnails."},
+      {"thumbnails and web copies", true, true, "they have no thumbnails and no web copies:\n",
+       "have their thumbnails and web copies."},
+      {"web copies alone", false, true, "they have no web copies:\n", "have their web copies."},
+  };
+  const auto thumbs = photos.path() / "ThumbNails";
+  const auto web = photos.path() / "Web";
   const TempFolder results;
-  std::string reports[2];
-  std::map<std::string, std::string> thumbnails[2];
-  for (const int workers : {1, 3}) {
-    const auto thumbs = photos.path() / "ThumbNails";
-    std::filesystem::remove_all(thumbs);
-    std::filesystem::create_directory(thumbs);
-    const auto errorsFile = results.path() / "errors";
-    const pid_t child = unattended_run::Start({TESSELET_EXECUTABLE, photos.withSlash()}, errorsFile,
-                                              {{{"TESSELET_WORKERS", std::to_string(workers)}}});
-    ASSERT_GT(child, 0);
-    const unattended_run::Outcome run = unattended_run::Finish(child);
-    const std::string errors = TempFolder::read(errorsFile);
-    const std::string why = std::to_string(workers) + " workers: " + errors;
-    ASSERT_TRUE(run.ended) << why;
-    EXPECT_EQ(run.status, 1) << why;
-    EXPECT_TRUE(
-        Contains(errors, "Tesselet: 2 of 8 pictures could not be read; they have no thumbnails:\n"))
-        << why;
-    EXPECT_TRUE(Contains(errors, "\nThe other 6 have their thumbnails.")) << why;
-    for (const auto& row : rows) {
-      const std::size_t named = Occurrences(errors, "\"" + std::string(row.name) + "\"");
-      EXPECT_EQ(named, row.kind == kUnreadable ? 1u : 0u) << row.name << ", " << why;
+  for (const auto& setup : setups) {
+    std::string reports[2];
+    std::map<std::string, std::string> files[2];
+    for (const int workers : {1, 3}) {
+      std::filesystem::remove_all(thumbs);
+      std::filesystem::remove_all(web);
+      if (setup.thumbnails) std::filesystem::create_directory(thumbs);
+      if (setup.webCopies) std::filesystem::create_directory(web);
+      const auto errorsFile = results.path() / "errors";
+      const pid_t child =
+          unattended_run::Start({TESSELET_EXECUTABLE, photos.withSlash()}, errorsFile,
+                                {{{"TESSELET_WORKERS", std::to_string(workers)}}});
+      ASSERT_GT(child, 0);
+      const unattended_run::Outcome run = unattended_run::Finish(child);
+      const std::string errors = TempFolder::read(errorsFile);
+      const std::string why =
+          std::string(setup.rule) + ", " + std::to_string(workers) + " workers: " + errors;
+      ASSERT_TRUE(run.ended) << why;
+      EXPECT_EQ(run.status, 1) << why;
+      EXPECT_TRUE(Contains(
+          errors, std::string("Tesselet: 2 of 8 pictures could not be read; ") + setup.skipped))
+          << why;
+      EXPECT_TRUE(Contains(errors, std::string("\nThe other 6 ") + setup.others)) << why;
+      EXPECT_FALSE(Contains(errors, "Bad directory")) << why;
+      for (const auto& row : rows) {
+        const std::size_t named = Occurrences(errors, "\"" + std::string(row.name) + "\"");
+        EXPECT_EQ(named, row.kind == kUnreadable ? 1u : 0u) << row.name << ", " << why;
+      }
+      EXPECT_EQ(std::filesystem::exists(thumbs), setup.thumbnails) << why;
+      if (setup.thumbnails) {
+        EXPECT_EQ(Names(thumbs), expected)
+            << "every readable picture has its own thumbnail; " << why;
+      }
+      const std::vector<std::string> sides = {"1024", "2048", "240"};
+      EXPECT_EQ(Names(web), setup.webCopies ? sides : std::vector<std::string>{}) << why;
+      if (setup.webCopies) {
+        for (const std::string& side : sides)
+          EXPECT_EQ(Names(web / side), expectedCopies) << side << ", " << why;
+        EXPECT_EQ(PictureSize(web / "240" / "Beach.bmp.jpg"), std::make_pair(80, 60))
+            << "never enlarged; " << why;
+      }
+      const int k = workers == 1 ? 0 : 1;
+      reports[k] = errors;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(photos.path())) {
+        if (entry.is_regular_file())
+          files[k][entry.path().string()] = TempFolder::read(entry.path());
+      }
     }
-    EXPECT_EQ(Names(thumbs), expected) << "every readable picture has its own thumbnail; " << why;
-    const int k = workers == 1 ? 0 : 1;
-    reports[k] = errors;
-    for (const std::string& name : Names(thumbs))
-      thumbnails[k][name] = TempFolder::read(thumbs / name);
+    EXPECT_EQ(reports[1], reports[0])
+        << setup.rule << ": the same report, in list order, for any number of workers";
+    EXPECT_TRUE(files[1] == files[0])
+        << setup.rule << ": the same thumbnails and copies, byte for byte";
   }
-  EXPECT_EQ(reports[1], reports[0]) << "the same report, in list order, for any number of workers";
-  EXPECT_TRUE(thumbnails[1] == thumbnails[0]) << "the same thumbnails, byte for byte";
 }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "imaging/thumbnail/RenderOptions.h"
+
+namespace tesselet {
+
+// What decides how the batch's pictures decode: the renderer's box, fit and
+// background (a plain colour by now: system colours are looked up on the
+// window thread), the folder the pictures are in, and what is made of each
+// (its thumbnail, its web copies, or both). A picture decoded with settings
+// that differ in anything is decoded again.
+struct DecodeSettings {
+  imaging::RenderOptions render;
+  std::string imageFolder;
+  bool thumbnail = true;
+  bool webCopies = false;
+
+  bool operator==(const DecodeSettings&) const = default;
+};
+
+}  // namespace tesselet
