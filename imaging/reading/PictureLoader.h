@@ -27,7 +27,7 @@ class PictureLoader {
   // (a JPEG's at the reduced scale it is decoded at, so a 100-megapixel
   // photo still gives a thumbnail), the file's bytes (larger files are
   // refused before they are read) and what the decode holds beside them at
-  // its peak: with what the program itself takes,
+  // its peak: with the reserve below and what the program itself takes,
   // that keeps the process within 512 MB. The same two amounts bound all
   // the loads running at once: each takes its share of them before it
   // allocates, waiting while the others hold too much, and gives it back
@@ -42,8 +42,8 @@ class PictureLoader {
   static constexpr std::int64_t kSmallDecodeBytes = std::int64_t{16} << 20;
   // Beside the loads, the decode pool keeps this much for finished pictures
   // waiting for their turn to be written (thumbnails and encoded web copies
-  // made ahead): a few dozen camera photos' copies, enough to keep every
-  // core busy while the writing catches up.
+  // made ahead): the copies of a camera photo take about 0.4 MB, so this
+  // holds more of them than are ever let wait.
   static constexpr std::int64_t kWaitingResultBytes = std::int64_t{48} << 20;
 
   // The pool every load takes its decode share from, with its reserve of
