@@ -308,6 +308,33 @@ TEST(ThumbnailBatch, AnUnreadablePictureIsSkippedAndAWriteFailureStopsWhileOther
       << report;
 }
 
+TEST(ThumbnailBatch, AWebCopyThatCannotBeWrittenStopsTheBatchAsAThumbnailDoes) {
+  PictureFolder pictures;
+  SettingsView view = pictures.View("out");
+  const auto web = pictures.folder.path() / "Web";
+  std::filesystem::create_directory(web);
+  // The second copy of the first picture cannot be written: a file holds
+  // its folder's name.
+  pictures.folder.write("Web/1024", "not a folder");
+  platform::RecordingHostServices host;
+
+  const auto outcome = tesselet::ThumbnailBatch(view, host, 3).Run();
+
+  EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kFailed);
+  EXPECT_EQ(outcome.failedAt, 1);
+  EXPECT_EQ(tesselet_test::Names(web / "2048"), std::vector<std::string>{"a.jpg.jpg"})
+      << "the copy written before the failure stays, nothing after it is written";
+  EXPECT_FALSE(std::filesystem::exists(web / "240"));
+  EXPECT_EQ(tesselet_test::Names(view.settings.thumbnailsFolder),
+            std::vector<std::string>{"thumba.jpg"});
+  const std::string report = tesselet::BatchReport(outcome);
+  EXPECT_TRUE(
+      report.starts_with("The web copies of \"a.jpg\" (picture 1 of 5) could not be made.\n") &&
+      report.find((web / "1024" / "a.jpg.jpg").string()) != std::string::npos &&
+      report.ends_with("\nThe thumbnails and web copies made before it are kept."))
+      << report;
+}
+
 TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers) {
   PictureFolder pictures;
   const PictureFolder otherPictures(1);  // the same names, other colours and sizes
