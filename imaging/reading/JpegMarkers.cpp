@@ -18,6 +18,7 @@ constexpr std::uint8_t kApp2 = 0xE2;
 // An ICC chunk: this tag, its number from 1, how many chunks there are.
 constexpr char kProfileTag[] = "ICC_PROFILE";
 constexpr std::size_t kProfileHeader = sizeof kProfileTag + 2;
+constexpr int kMaxProfileChunks = 255;
 constexpr std::uint8_t kApp14 = 0xEE;
 
 // Start-of-frame markers; C4 (Huffman tables), C8 (reserved) and CC
@@ -81,7 +82,13 @@ void JpegMarkers::ReadMarkers(const std::uint8_t* data, std::size_t size,
       const int count = payload[sizeof kProfileTag + 1];
       // Counts that disagree leave no profile: -1 matches no chunk number.
       chunkCount = chunks.empty() || chunkCount == count ? count : -1;
-      chunks.push_back({number, payload + kProfileHeader, payloadSize - kProfileHeader});
+      // More chunks than a count can name make no profile either; a file
+      // of many tiny segments is not listed any further.
+      if (chunks.size() < std::size_t(kMaxProfileChunks)) {
+        chunks.push_back({number, payload + kProfileHeader, payloadSize - kProfileHeader});
+      } else {
+        chunkCount = -1;
+      }
     } else if (marker == kApp14 && payloadSize >= 5 && std::memcmp(payload, "Adobe", 5) == 0) {
       adobe_ = true;
     }
