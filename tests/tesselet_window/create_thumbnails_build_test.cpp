@@ -68,24 +68,42 @@ TEST(CreateThumbnailsBuild, DropMakesThePageAndAllThumbnails) {
             std::make_pair(33, 50));
 }
 
-// `orvale --build DIR --thumbnails` waits for the thumbnail maker and folds
-// its outcome into its own exit status; the page is written either way.
+// `orvale --build DIR --thumbnails` (or `--web`) waits for the thumbnail
+// maker and folds its outcome into its own exit status; the page is written
+// either way.
 TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent) {
   struct Case {
     const char* rule;
+    const char* option;
     bool damaged;
     bool programThere;
     int status;
     std::vector<std::string> thumbnails;
+    std::vector<std::string> tiles;
   };
   const Case cases[] = {
-      {"every thumbnail made", false, true, 0, {"thumbfirst.jpg", "thumbsecond.jpg"}},
+      {"every thumbnail made",
+       "--thumbnails",
+       false,
+       true,
+       0,
+       {"thumbfirst.jpg", "thumbsecond.jpg"},
+       {}},
       {"a damaged picture fails the build, the others get theirs",
+       "--thumbnails",
        true,
        true,
        1,
-       {"thumbfirst.jpg"}},
-      {"no thumbnail maker to run", false, false, 1, {}},
+       {"thumbfirst.jpg"},
+       {}},
+      {"no thumbnail maker to run", "--thumbnails", false, false, 1, {}, {}},
+      {"web copies alone: no ThumbNails folder",
+       "--web",
+       false,
+       true,
+       0,
+       {},
+       {"first.jpg.jpg", "second.jpg.jpg"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -99,7 +117,7 @@ TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent
     else
       tesselet_test::WritePicture(photos, "second.jpg", 200, 300);
     const orvale::CommandLine command =
-        orvale::ParseCommandLine({"--build", photos.path().string(), "--by-name", "--thumbnails"});
+        orvale::ParseCommandLine({"--build", photos.path().string(), "--by-name", c.option});
     std::ostringstream out, err;
     EXPECT_EQ(orvale::RunCommandLineBuild(std::get<orvale::HeadlessBuild>(command), out, err,
                                           program.path()),
@@ -107,6 +125,7 @@ TEST(CreateThumbnailsBuild, HeadlessBuildWaitsForTheThumbnailsAndSaysHowThatWent
         << err.str();
     EXPECT_TRUE(std::filesystem::exists(photos.path() / "Index.htm"));
     EXPECT_EQ(tesselet_test::Names(photos.path() / "ThumbNails"), c.thumbnails);
+    EXPECT_EQ(tesselet_test::Names(photos.path() / "Web/240"), c.tiles);
   }
 }
 
