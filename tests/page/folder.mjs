@@ -4,7 +4,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { damagedPicture, flatPicture, jpegPicture, tifPicture } from './pictures.mjs';
+import { damagedPicture, flatPicture, gifPicture, jpegPicture, tifPicture } from './pictures.mjs';
 
 // shows:  'picture' loads in the browser, 'notice' gets the can't-show notice.
 // tile:   'thumb' the filmstrip shows its thumbnail, 'placeholder' the
@@ -89,13 +89,15 @@ export function buildPage(orvale, folder, options = ['--all-types']) {
 // A folder with web copies where Tesselet puts them: Web/2048, Web/1024 and
 // Web/240, each the picture's whole name + ".jpg", never larger than the
 // picture. `size` is the original's; `copies` the sizes of its three copies,
-// none for a picture added after the copies were made (it has a thumbnail).
+// none for a picture added after the copies were made (it has a thumbnail);
+// `original`: shown from its original all the same (a GIF may move).
 export const copyRows = [
   { name: 'Harbour wide.jpg', size: [2400, 1600], copies: [[2048, 1365], [1024, 683], [240, 160]] },
   { name: 'Lighthouse tall.jpg', size: [1600, 2400], copies: [[1365, 2048], [683, 1024], [160, 240]] },
   { name: 'Added later.jpg', size: [900, 600], thumb: [50, 33] },
   { name: 'Bay 2023.08.14.jpeg', size: [1800, 1200], copies: [[1800, 1200], [1024, 683], [240, 160]] },
   { name: 'Old scan.jpg', size: [400, 300], copies: [[400, 300], [400, 300], [240, 180]] },
+  { name: 'Moving.gif', size: [1, 1], copies: [[1, 1], [1, 1], [1, 1]], original: true },
 ];
 export const COPY_SIZES = [2048, 1024, 240];
 
@@ -104,7 +106,7 @@ export function makeCopiesFolder(folder) {
   const start = Date.UTC(2026, 5, 2, 9, 0, 0) / 1000;
   copyRows.forEach((row, i) => {
     const hue = i * 70, file = path.join(folder, row.name);
-    fs.writeFileSync(file, jpegPicture(...row.size, hue));
+    fs.writeFileSync(file, row.name.endsWith('.gif') ? gifPicture() : jpegPicture(...row.size, hue));
     fs.utimesSync(file, start + i * 60, start + i * 60);
     row.copies?.forEach((size, k) => {
       fs.mkdirSync(path.join(folder, 'Web', String(COPY_SIZES[k])), { recursive: true });

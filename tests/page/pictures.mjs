@@ -75,3 +75,8 @@ export function tifPicture(width, height) {
 export function damagedPicture() {
   return Buffer.concat([Buffer.from([0xff, 0xd8, 0xff, 0xe0]), Buffer.alloc(400, 0x5a)]);
 }
+
+// A GIF of one white pixel, the smallest a browser shows.
+export function gifPicture() {
+  return Buffer.from('474946383961010001008000' + '00ffffff000000' + '2c000000000100010000' + '0202440100' + '3b', 'hex');
+}
