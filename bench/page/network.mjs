@@ -81,7 +81,13 @@ function makeFolder(photos, kind) {
   for (const name of names) if (!fs.existsSync(path.join(folder, name))) fs.linkSync(path.join(photos, name), path.join(folder, name));
   const options = ['--build', folder, '--by-name', '--replace', '--thumbnails'];
   if (kind === 'copies' && !standIn) options.push('--web');
-  execFileSync(orvale, options, { stdio: ['ignore', 'ignore', 'inherit'] });
+  try {
+    execFileSync(orvale, options, { stdio: ['ignore', 'ignore', 'inherit'] });
+  } catch (error) {
+    if (error.status === 2 && options.includes('--web')) console.error('this orvale has no --web yet: use --stand-in-copies');
+    fs.rmSync(path.join(folder, 'Index.htm'), { force: true }); // made again next time
+    process.exit(2);
+  }
   if (kind === 'copies' && standIn) {
     for (const name of names) {
       const copy = (size, from) => {
