@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // is caught even where libFuzzer's own buffer would hide it.
   auto payload = std::make_unique_for_overwrite<std::uint8_t[]>(size);
   std::copy(data, data + size, payload.get());
-  const int orientation = imaging::ExifOrientation::Read(payload.get(), size);
+  const int orientation = imaging::reading::ExifOrientation::Read(payload.get(), size);
   if (orientation < 1 || orientation > 8) std::abort();
   return 0;
 }

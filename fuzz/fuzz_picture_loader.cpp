@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = "/proc/self/fd/" + std::to_string(file.get());
   const auto& request = kRequests[size % 3];
   try {
-    imaging::PictureLoader loader(path);
+    imaging::reading::PictureLoader loader(path);
     if (loader.Width() <= 0 || loader.Height() <= 0) std::abort();
-    const imaging::StdPicture picture = loader.Load(request[0], request[1]);
+    const imaging::pixels::StdPicture picture = loader.Load(request[0], request[1]);
     if (picture.Bitmap() == nullptr || picture.Width() != loader.Width() ||
         picture.Height() != loader.Height())
       std::abort();

@@ -20,7 +20,9 @@
 #include "tests/imaging/ReferenceAreaAverage.h"
 #include "tests/imaging/TestPictures.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::reading;
+using namespace imaging::thumbnail;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "imaging/pixels/Arithmetic.h"
 #include "imaging/pixels/DibBitmap.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 namespace {
 
@@ -195,4 +195,4 @@ bool AreaAverageStretch::Stretch(const DibBitmap& source, const Rectangle& from,
   return true;
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -4,7 +4,7 @@
 
 #include "imaging/pixels/DecodeScale.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 class DibBitmap;
 
@@ -58,4 +58,4 @@ inline constexpr std::int32_t kMaxScaleTerm = 1024;
 
 }  // namespace AreaAverageStretch
 
-}  // namespace imaging
+}  // namespace imaging::pixels

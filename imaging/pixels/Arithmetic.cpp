@@ -5,7 +5,7 @@
 
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 std::int32_t RoundHalfEven(double value) { return std::int32_t(std::nearbyint(value)); }
 
@@ -17,4 +17,4 @@ std::int32_t CheckedInt32(std::int64_t value, const char* source) {
   return std::int32_t(value);
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

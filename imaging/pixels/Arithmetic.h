@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::pixels {
 
 // Nearest integer, exact halves to the even neighbour (2.5 -> 2, 3.5 -> 4),
 // as the default floating-point rounding mode does.
@@ -12,4 +12,4 @@ std::int32_t RoundHalfEven(double value);
 // with the given source when it does not fit.
 std::int32_t CheckedInt32(std::int64_t value, const char* source);
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -1,6 +1,6 @@
 #include "imaging/pixels/DecodeScale.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 std::int32_t ScaledSide(std::int32_t side, DecodeScale scale) {
   return std::int32_t((std::int64_t(side) * scale.Numerator + scale.Denominator - 1) /
@@ -21,4 +21,4 @@ DecodeScale ChooseScale(std::int32_t width, std::int32_t height, std::int32_t mi
   return best;
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

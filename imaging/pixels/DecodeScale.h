@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-namespace imaging {
+namespace imaging::pixels {
 
 // How finely a picture was decoded: Numerator / Denominator of its full size
 // along each side, so each decoded pixel stands for Denominator / Numerator
@@ -23,4 +23,4 @@ std::int32_t ScaledSide(std::int32_t side, DecodeScale scale);
 DecodeScale ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,
                         std::int32_t minHeight, std::span<const DecodeScale> offered);
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -2,7 +2,7 @@
 
 #include <new>
 
-namespace imaging {
+namespace imaging::pixels {
 
 std::int64_t DibBitmap::StrideFor(std::int32_t width) {
   // Clearing the two low bits rounds width x 3 up to the next multiple of 4.
@@ -28,4 +28,4 @@ DibBitmap::DibBitmap(CreateTag, std::int32_t width, std::int32_t height, std::in
                      std::unique_ptr<std::uint8_t[]> bits)
     : width_(width), height_(height), stride_(stride), bits_(std::move(bits)) {}
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace imaging {
+namespace imaging::pixels {
 
 // The 40-byte bitmap information header that describes a 24-bit picture.
 // A positive height means the rows are stored bottom row first.
@@ -80,4 +80,4 @@ class DibBitmap {
   std::unique_ptr<std::uint8_t[]> bits_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

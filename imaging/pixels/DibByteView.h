@@ -5,7 +5,7 @@
 #include "imaging/ErrorSources.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 // A two-dimensional view of 24-bit pixel memory, indexed by (byte within the
 // row, memory row). Every access is checked against the stride and the row
@@ -33,4 +33,4 @@ class DibByteView {
   std::int32_t rows_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -7,7 +7,7 @@
 #include "imaging/pixels/AreaAverageStretch.h"
 #include "imaging/pixels/DibBitmap.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 namespace {
 
@@ -155,4 +155,4 @@ void DrawingSurface::SetPixel(std::int32_t x, std::int32_t y, std::uint32_t colo
   pixel[2] = std::uint8_t(colour);        // red
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

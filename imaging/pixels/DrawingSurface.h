@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace imaging {
+namespace imaging::pixels {
 
 class DibBitmap;
 
@@ -70,4 +70,4 @@ class DrawingSurface {
   DibBitmap* bitmap_ = nullptr;
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

@@ -4,7 +4,7 @@
 
 #include "imaging/pixels/DibBitmap.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 PictureOrientation::Pixel PictureOrientation::StoredPixel(int orientation, std::int32_t storedWidth,
                                                           std::int32_t storedHeight, std::int32_t x,
@@ -54,4 +54,4 @@ void PictureOrientation::Draw(const DibBitmap& stored, int orientation, DibBitma
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

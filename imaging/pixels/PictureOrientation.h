@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::pixels {
 
 class DibBitmap;
 
@@ -34,4 +34,4 @@ void Draw(const DibBitmap& stored, int orientation, DibBitmap& target, std::int3
 
 }  // namespace PictureOrientation
 
-}  // namespace imaging
+}  // namespace imaging::pixels

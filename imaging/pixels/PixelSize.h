@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::pixels {
 
 // A picture's width and height in pixels.
 struct PixelSize {
@@ -12,4 +12,4 @@ struct PixelSize {
   bool operator==(const PixelSize&) const = default;
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

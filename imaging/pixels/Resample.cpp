@@ -16,7 +16,7 @@
 #include "imaging/pixels/DibByteView.h"
 #include "imaging/pixels/cDIBSection.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 std::unique_ptr<cDIBSection> cDIBSection::Resample(std::int32_t lNewHeight,
                                                    std::int32_t lNewWidth) const {
@@ -65,4 +65,4 @@ void cDIBSection::ResampleInto(cDIBSection& destination) const {
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

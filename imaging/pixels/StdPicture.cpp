@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace imaging {
+namespace imaging::pixels {
 
 StdPicture::StdPicture(std::unique_ptr<DibBitmap> bitmap)
     : bitmap_(std::move(bitmap)),
@@ -21,4 +21,4 @@ std::int32_t StdPicture::Width() const { return SwapsSides() ? storedHeight_ : s
 
 std::int32_t StdPicture::Height() const { return SwapsSides() ? storedWidth_ : storedHeight_; }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

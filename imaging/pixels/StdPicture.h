@@ -7,7 +7,7 @@
 #include "imaging/pixels/DibBitmap.h"
 #include "imaging/pixels/PictureOrientation.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 // A loaded picture: the bitmap that holds its pixels and the facts needed to
 // draw it at its true size. The pixels are kept as they were stored in the
@@ -50,4 +50,4 @@ class StdPicture {
   int orientation_ = 1;
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

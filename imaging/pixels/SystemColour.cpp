@@ -6,7 +6,7 @@
 #include "imaging/ErrorSources.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::uint32_t SystemColour::OleTranslateColor(std::uint32_t aColor) {
          std::uint32_t(colour.red());
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

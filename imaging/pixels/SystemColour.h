@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::pixels {
 
 // Colour values as the programs keep them: 0x00BBGGRR for a plain colour,
 // or 0x80000000 plus an index for a system colour (the window background,
@@ -18,4 +18,4 @@ std::uint32_t OleTranslateColor(std::uint32_t aColor);
 
 }  // namespace SystemColour
 
-}  // namespace imaging
+}  // namespace imaging::pixels

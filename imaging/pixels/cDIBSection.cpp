@@ -12,7 +12,7 @@
 #include "imaging/pixels/DibByteView.h"
 #include "platform/HostServices.h"
 
-namespace imaging {
+namespace imaging::pixels {
 
 namespace {
 
@@ -164,4 +164,4 @@ void cDIBSection::ClearUp() {
   bits_ = nullptr;
 }
 
-}  // namespace imaging
+}  // namespace imaging::pixels

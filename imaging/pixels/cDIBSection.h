@@ -10,7 +10,7 @@ namespace platform {
 class HostServices;
 }
 
-namespace imaging {
+namespace imaging::pixels {
 
 // One picture as a 24-bit buffer that is at the same time a drawing surface.
 // Memory layout: 3 bytes per pixel in the order blue, green, red; each row
@@ -94,4 +94,4 @@ class cDIBSection {
   BitmapInfoHeader header_{};
 };
 
-}  // namespace imaging
+}  // namespace imaging::pixels

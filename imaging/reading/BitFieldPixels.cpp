@@ -5,7 +5,7 @@
 
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -101,4 +101,4 @@ QImage BitFieldPixels::Read() const {
   return image;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

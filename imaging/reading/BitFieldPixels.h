@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace imaging {
+namespace imaging::reading {
 
 // The pixels of a BMP whose colours are bit fields (compression 3, 16 or
 // 32 bits a pixel), read here rather than by the image reader, which draws
@@ -46,4 +46,4 @@ class BitFieldPixels {
   Field red_, green_, blue_, alpha_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

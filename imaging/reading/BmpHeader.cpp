@@ -2,7 +2,7 @@
 
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -73,4 +73,4 @@ FrameLayout BmpHeader::Read(const std::uint8_t* data, std::size_t size, const st
   return layout;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

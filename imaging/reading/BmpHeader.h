@@ -6,7 +6,7 @@
 
 #include "imaging/reading/FrameLayout.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Reads a BMP file's headers: the picture's size (a negative height says
 // that the rows are stored from the top, and the size is the same), its
@@ -21,4 +21,4 @@ FrameLayout Read(const std::uint8_t* data, std::size_t size, const std::string& 
 
 }  // namespace BmpHeader
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -1,6 +1,6 @@
 #include "imaging/reading/CmykPixels.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 void CmykPixels::ToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::int32_t width,
                        bool inverted) {
@@ -14,4 +14,4 @@ void CmykPixels::ToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::int32_t
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::reading {
 
 // CMYK pixels as a JPEG decoder gives them, turned into the bitmap's
 // blue-green-red with the usual naive formula: each colour is what its ink
@@ -15,4 +15,4 @@ void ToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, std::int32_t width, bool
 
 }  // namespace CmykPixels
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -6,7 +6,7 @@
 
 #include "imaging/reading/JpegDecompressor.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -220,7 +220,7 @@ bool DcScanDecoder::Suits(const jpeg_decompress_struct& info) {
   return true;
 }
 
-void DcScanDecoder::Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap) {
+void DcScanDecoder::Decode(const jpeg_decompress_struct& info, pixels::DibBitmap& bitmap) {
   const std::vector<Plane> planes = DecodePlanes(info);
   const int maxH = info.max_h_samp_factor, maxV = info.max_v_samp_factor;
   for (std::int32_t y = 0; y < bitmap.Height(); ++y) {
@@ -242,4 +242,4 @@ void DcScanDecoder::Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

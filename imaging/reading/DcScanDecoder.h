@@ -7,7 +7,7 @@
 
 #include "imaging/pixels/DibBitmap.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Decodes a progressive JPEG's first scan, when it carries the DC
 // coefficients of every component, straight into the 1/8 picture: one
@@ -27,8 +27,8 @@ namespace DcScanDecoder {
 // stored at a whole fraction of the resolution along each side.
 bool Suits(const jpeg_decompress_struct& info);
 // The picture, into a bitmap made at the 1/8 size.
-void Decode(const jpeg_decompress_struct& info, DibBitmap& bitmap);
+void Decode(const jpeg_decompress_struct& info, pixels::DibBitmap& bitmap);
 
 }  // namespace DcScanDecoder
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace imaging {
+namespace imaging::reading {
 
 // What one picture load may hold, checked before each allocation made from
 // a file's header.
@@ -22,4 +22,4 @@ struct DecodeLimits {
   std::function<void(std::int64_t)> Reserve;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

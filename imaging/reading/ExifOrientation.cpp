@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -64,4 +64,4 @@ int ExifOrientation::Read(const std::uint8_t* payload, std::size_t size) {
   return 1;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

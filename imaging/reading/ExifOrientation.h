@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::reading {
 
 // Reads the orientation tag (0x0112) from the first image directory of an
 // EXIF block, the payload of a JPEG APP1 segment that starts "Exif\0\0".
@@ -15,4 +15,4 @@ int Read(const std::uint8_t* payload, std::size_t size);
 
 }  // namespace ExifOrientation
 
-}  // namespace imaging
+}  // namespace imaging::reading

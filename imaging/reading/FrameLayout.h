@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::reading {
 
 // Where the one frame an image reader decodes lies on the picture, read
 // from a BMP or GIF header before the reader allocates anything: a BMP's
@@ -21,4 +21,4 @@ struct FrameLayout {
   bool FileHoldsFrame = true;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

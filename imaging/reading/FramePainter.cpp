@@ -5,7 +5,7 @@
 
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -37,11 +37,13 @@ std::uint8_t MeanHalfEven(std::int64_t sum, std::int64_t count) {
 
 }  // namespace
 
-std::unique_ptr<DibBitmap> FramePainter::Paint(const QImage& frame, const FrameLayout& layout,
-                                               std::int32_t factor, const std::string& path) {
+std::unique_ptr<pixels::DibBitmap> FramePainter::Paint(const QImage& frame,
+                                                       const FrameLayout& layout,
+                                                       std::int32_t factor,
+                                                       const std::string& path) {
   const std::int32_t width = (layout.Width + factor - 1) / factor;
   const std::int32_t height = (layout.Height + factor - 1) / factor;
-  auto bitmap = DibBitmap::Create(width, height);
+  auto bitmap = pixels::DibBitmap::Create(width, height);
   if (!bitmap) throw PictureErrors::OutOfMemory(path);
   const bool opaque = frame.format() == QImage::Format_RGB32;
   // The part of the frame on the picture, in picture coordinates.
@@ -79,4 +81,4 @@ std::unique_ptr<DibBitmap> FramePainter::Paint(const QImage& frame, const FrameL
   return bitmap;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

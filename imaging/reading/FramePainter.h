@@ -8,7 +8,7 @@
 #include "imaging/pixels/DibBitmap.h"
 #include "imaging/reading/FrameLayout.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Paints the frame an image reader decoded onto its picture, white where
 // the frame does not reach and transparent pixels shown on white, at 1 /
@@ -20,9 +20,9 @@ namespace imaging {
 // file when memory runs out.
 namespace FramePainter {
 
-std::unique_ptr<DibBitmap> Paint(const QImage& frame, const FrameLayout& layout,
-                                 std::int32_t factor, const std::string& path);
+std::unique_ptr<pixels::DibBitmap> Paint(const QImage& frame, const FrameLayout& layout,
+                                         std::int32_t factor, const std::string& path);
 
 }  // namespace FramePainter
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -4,7 +4,7 @@
 
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -98,4 +98,4 @@ void GifHeader::FitScreenToFirstFrame(std::uint8_t* data, std::size_t size) {
   Put16(data + frame + 3, 0);
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -6,7 +6,7 @@
 
 #include "imaging/reading/FrameLayout.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Reads a GIF file's screen and its first frame: where the frame lies, and
 // whether its image data can hold its pixels. The picture is the screen
@@ -29,4 +29,4 @@ class GifHeader {
   static std::size_t FirstFrame(const std::uint8_t* data, std::size_t size);
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

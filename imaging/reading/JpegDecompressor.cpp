@@ -1,6 +1,6 @@
 #include "imaging/reading/JpegDecompressor.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -26,4 +26,4 @@ bool FirstScanCarriesEveryDc(const jpeg_decompress_struct& info) {
   return info.comps_in_scan == info.num_components && info.Ss == 0 && info.Ah == 0;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -7,7 +7,7 @@
 #include <jpeglib.h>
 // clang-format on
 
-namespace imaging {
+namespace imaging::reading {
 
 // Owns libjpeg's decompressor; destroying a never-created one is harmless.
 // libjpeg reports a failure by calling error_exit, which must not return:
@@ -35,4 +35,4 @@ struct JpegDecompressor {
 // component's DC (all components, no refinement of bits sent before).
 bool FirstScanCarriesEveryDc(const jpeg_decompress_struct& info);
 
-}  // namespace imaging
+}  // namespace imaging::reading

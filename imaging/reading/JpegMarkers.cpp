@@ -6,7 +6,7 @@
 
 #include "imaging/reading/ExifOrientation.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -148,4 +148,4 @@ void JpegMarkers::ReadScan(const std::uint8_t* payload, std::size_t size) {
   if (progressive_ || scanComponents < frameComponents_) coefficientBytes_ = frameCoefficientBytes_;
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

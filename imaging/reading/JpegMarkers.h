@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace imaging {
+namespace imaging::reading {
 
 // What the markers ahead of a JPEG file's first scan tell about how to show
 // it: the EXIF orientation, whether an Adobe segment marks its CMYK values
@@ -64,4 +64,4 @@ class JpegMarkers {
   std::vector<std::uint8_t> colourProfile_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

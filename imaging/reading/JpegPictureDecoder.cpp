@@ -14,13 +14,13 @@
 #include "imaging/reading/ProgressiveDcDecoder.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
 // TurboJPEG's reducing scales, in eighths.
-std::vector<DecodeScale> OfferedScales() {
-  std::vector<DecodeScale> offered;
+std::vector<pixels::DecodeScale> OfferedScales() {
+  std::vector<pixels::DecodeScale> offered;
   int count = 0;
   const tjscalingfactor* factors = tjGetScalingFactors(&count);
   for (int i = 0; factors && i < count; ++i) offered.push_back({factors[i].num, factors[i].denom});
@@ -107,11 +107,12 @@ JpegPictureDecoder::JpegPictureDecoder(const std::uint8_t* data, std::size_t siz
 
 JpegPictureDecoder::~JpegPictureDecoder() = default;
 
-StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
-  static const std::vector<DecodeScale> offered = OfferedScales();
-  const DecodeScale scale = ChooseScale(width_, height_, minWidth, minHeight, offered);
-  const std::int32_t scaledWidth = ScaledSide(width_, scale);
-  const std::int32_t scaledHeight = ScaledSide(height_, scale);
+pixels::StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
+  static const std::vector<pixels::DecodeScale> offered = OfferedScales();
+  const pixels::DecodeScale scale =
+      pixels::ChooseScale(width_, height_, minWidth, minHeight, offered);
+  const std::int32_t scaledWidth = pixels::ScaledSide(width_, scale);
+  const std::int32_t scaledHeight = pixels::ScaledSide(height_, scale);
   if (std::int64_t{scaledWidth} * scaledHeight > limits_.MaxPixels) {
     throw PictureErrors::InvalidPicture(
         path_, "the picture is " + std::to_string(width_) + " x " + std::to_string(height_) +
@@ -125,7 +126,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
   // progressive one decoded at 1/8 from its DC scans holds a level (two
   // bytes) a block; any other progressive file (or one whose first scan leaves
   // components out) keeps every coefficient until its last scan.
-  const std::int64_t pictureBytes = DibBitmap::StrideFor(scaledWidth) * scaledHeight;
+  const std::int64_t pictureBytes = pixels::DibBitmap::StrideFor(scaledWidth) * scaledHeight;
   const bool cmyk = colourspace_ == TJCS_CMYK || colourspace_ == TJCS_YCCK;
   const bool fromDcScans = progressive_ && scale.Numerator == 1 && scale.Denominator == 8;
   if (fromDcScans) {
@@ -134,7 +135,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
     ClaimMemory(pictureBytes + bufferedCoefficientBytes_ +
                 (cmyk ? std::int64_t{scaledWidth} * scaledHeight * 4 : 0));
   }
-  auto bitmap = DibBitmap::Create(scaledWidth, scaledHeight);
+  auto bitmap = pixels::DibBitmap::Create(scaledWidth, scaledHeight);
   if (!bitmap) throw PictureErrors::OutOfMemory(path_);
 
   if (fromDcScans) {
@@ -151,7 +152,7 @@ StdPicture JpegPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHei
                               bitmap->Bits(), scaledWidth, bitmap->Stride(), scaledHeight, TJPF_BGR,
                               TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS));
   }
-  return StdPicture(std::move(bitmap), width_, height_, scale, orientation_);
+  return pixels::StdPicture(std::move(bitmap), width_, height_, scale, orientation_);
 }
 
 // Each block is sent with at least one bit, so a file holds at most 8 of
@@ -163,7 +164,7 @@ void JpegPictureDecoder::ClaimMemory(std::int64_t decodeBytes) const {
 
 // TurboJPEG hands CMYK out only as CMYK, so it is decoded to a buffer of
 // its own and turned into blue-green-red a row at a time.
-void JpegPictureDecoder::DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth,
+void JpegPictureDecoder::DecodeCmyk(pixels::DibBitmap& bitmap, std::int32_t scaledWidth,
                                     std::int32_t scaledHeight) {
   const std::size_t pitch = std::size_t(scaledWidth) * 4;
   std::vector<std::uint8_t> cmyk(pitch * std::size_t(scaledHeight));
@@ -184,4 +185,4 @@ void JpegPictureDecoder::CheckResult(int result) {
       path_, std::string("the JPEG data cannot be decoded: ") + tjGetErrorStr2(handle_.get()));
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -10,7 +10,7 @@
 #include "imaging/reading/DecodeLimits.h"
 #include "imaging/reading/PictureDecoder.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Decodes a JPEG file held in memory through TurboJPEG, straight into a
 // bottom-up blue-green-red bitmap (its stride is the decoder's pitch), at
@@ -42,13 +42,13 @@ class JpegPictureDecoder final : public PictureDecoder {
 
   // Decodes at the smallest of TurboJPEG's scales (in eighths) whose result
   // is at least minWidth x minHeight pixels as stored.
-  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
+  pixels::StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
 
  private:
   struct HandleCloser {
     void operator()(void* handle) const;
   };
-  void DecodeCmyk(DibBitmap& bitmap, std::int32_t scaledWidth, std::int32_t scaledHeight);
+  void DecodeCmyk(pixels::DibBitmap& bitmap, std::int32_t scaledWidth, std::int32_t scaledHeight);
   void CheckResult(int result);
   void ClaimMemory(std::int64_t decodeBytes) const;
 
@@ -68,4 +68,4 @@ class JpegPictureDecoder final : public PictureDecoder {
   std::vector<std::uint8_t> colourProfile_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace imaging {
+namespace imaging::reading {
 
 MemoryPool::Share::Share(Share&& other) noexcept
     : pool_(std::exchange(other.pool_, nullptr)),
@@ -55,4 +55,4 @@ void MemoryPool::GiveBack(std::int64_t bytes, bool reserved) {
   if (!reserved) freed_.notify_all();
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <optional>
 
-namespace imaging {
+namespace imaging::reading {
 
 // Bytes shared by the picture loads running at once on several threads: a
 // load takes its share before it allocates, waiting while the others hold
@@ -65,4 +65,4 @@ class MemoryPool {
   std::int64_t reservedHeld_ = 0;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -6,7 +6,7 @@
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/reading/PictureFormat.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // A picture file held in memory whose header has been read and checked:
 // its size as stored, its orientation and its format are known before any
@@ -29,10 +29,10 @@ class PictureDecoder {
 
   // Decodes to at least minWidth x minHeight pixels as stored, or at full
   // size when no smaller scale covers that.
-  virtual StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) = 0;
+  virtual pixels::StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) = 0;
 
  protected:
   PictureDecoder() = default;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -2,7 +2,7 @@
 
 #include "imaging/ErrorSources.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -55,4 +55,4 @@ void PictureErrors::ClaimMemory(const std::string& path, std::int64_t width, std
   if (limits.Reserve) limits.Reserve(decodeBytes);
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -6,7 +6,7 @@
 #include "imaging/reading/DecodeLimits.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // The errors of reading a picture file, raised by the loader and by each
 // decoder behind it. They carry the loader's source, the part users know,
@@ -33,4 +33,4 @@ void ClaimMemory(const std::string& path, std::int64_t width, std::int64_t heigh
 
 }  // namespace PictureErrors
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -1,8 +1,8 @@
 #pragma once
 
-namespace imaging {
+namespace imaging::reading {
 
 // The kinds of picture file read, told apart by their first bytes.
 enum class PictureFormat { Jpeg, Bmp, Gif };
 
-}  // namespace imaging
+}  // namespace imaging::reading

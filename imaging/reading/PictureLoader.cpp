@@ -16,7 +16,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -73,7 +73,7 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   } else {
     throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
   }
-  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
   width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
   height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
   colourProfile_ = decoder_->ColourProfile();
@@ -87,13 +87,13 @@ std::int32_t PictureLoader::Width() const { return width_; }
 
 std::int32_t PictureLoader::Height() const { return height_; }
 
-StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
-  StdPicture picture;
+pixels::StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
+  pixels::StdPicture picture;
   if (!decoder_) {
     throw platform::RunTimeError(platform::kInvalidProcedureCall, kPictureLoaderSource,
                                  "The picture " + path_ + " has already been loaded");
   }
-  const bool turned = PictureOrientation::SwapsSides(decoder_->Orientation());
+  const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
   picture = decoder_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
   // The decoder borrows the bytes, so it goes first.
   decoder_.reset();
@@ -103,7 +103,7 @@ StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHeight) {
   return picture;
 }
 
-StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
+pixels::StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
   PictureLoader loader(aFilePath);
   return loader.Load(std::numeric_limits<std::int32_t>::max(),
                      std::numeric_limits<std::int32_t>::max());
@@ -145,4 +145,4 @@ void PictureLoader::ReadFile() {
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -9,7 +9,7 @@
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/reading/MemoryPool.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 class PictureDecoder;
 
@@ -64,10 +64,10 @@ class PictureLoader {
   // The picture, decoded to at least minWidth x minHeight pixels as shown,
   // or at full size. The file's bytes are released afterwards, so a loader
   // loads once; a second call raises error 5.
-  StdPicture Load(std::int32_t minWidth, std::int32_t minHeight);
+  pixels::StdPicture Load(std::int32_t minWidth, std::int32_t minHeight);
 
   // The whole picture at full size.
-  static StdPicture LoadPicture(const std::string& aFilePath);
+  static pixels::StdPicture LoadPicture(const std::string& aFilePath);
 
  private:
   void ReadFile();
@@ -85,4 +85,4 @@ class PictureLoader {
   std::vector<std::uint8_t> colourProfile_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

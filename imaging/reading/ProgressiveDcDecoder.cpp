@@ -5,7 +5,7 @@
 #include "imaging/reading/JpegDecompressor.h"
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
@@ -67,7 +67,7 @@ int ReadDcScans(jpeg_decompress_struct& info) {
 // so the jump back from a failure skips no destructor. An exception from
 // beforeHoldingCoefficients leaves through here as through any function.
 bool DecodeDc(JpegDecompressor& decompressor, const std::uint8_t* data, std::size_t size,
-              bool invertedCmyk, DibBitmap& bitmap, bool& flood,
+              bool invertedCmyk, pixels::DibBitmap& bitmap, bool& flood,
               const std::function<void()>& beforeHoldingCoefficients) {
   jpeg_decompress_struct& info = decompressor.info;
   if (setjmp(decompressor.errors.jump)) return false;
@@ -119,7 +119,8 @@ bool DecodeDc(JpegDecompressor& decompressor, const std::uint8_t* data, std::siz
 }  // namespace
 
 void ProgressiveDcDecoder::Decode(const std::uint8_t* data, std::size_t size,
-                                  const std::string& path, bool invertedCmyk, DibBitmap& bitmap,
+                                  const std::string& path, bool invertedCmyk,
+                                  pixels::DibBitmap& bitmap,
                                   const std::function<void()>& beforeHoldingCoefficients) {
   JpegDecompressor decompressor;
   bool flood = false;
@@ -131,4 +132,4 @@ void ProgressiveDcDecoder::Decode(const std::uint8_t* data, std::size_t size,
   throw PictureErrors::InvalidPicture(path, "the JPEG data cannot be decoded: " + why);
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

@@ -7,7 +7,7 @@
 
 #include "imaging/pixels/DibBitmap.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Decodes a progressive JPEG at 1/8 scale from its DC scans alone. At 1/8
 // each decoded pixel is its block's DC coefficient, and a progressive file
@@ -33,8 +33,8 @@ namespace imaging {
 namespace ProgressiveDcDecoder {
 
 void Decode(const std::uint8_t* data, std::size_t size, const std::string& path, bool invertedCmyk,
-            DibBitmap& bitmap, const std::function<void()>& beforeHoldingCoefficients);
+            pixels::DibBitmap& bitmap, const std::function<void()>& beforeHoldingCoefficients);
 
 }  // namespace ProgressiveDcDecoder
 
-}  // namespace imaging
+}  // namespace imaging::reading

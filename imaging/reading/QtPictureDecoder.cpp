@@ -8,11 +8,11 @@
 #include "imaging/reading/GifHeader.h"
 #include "imaging/reading/PictureErrors.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 namespace {
 
-constexpr DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
+constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
 
 }  // namespace
 
@@ -37,17 +37,18 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, Picture
   reader_.setDecideFormatFromContent(false);
 }
 
-StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
-  const DecodeScale scale =
-      ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
+pixels::StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
+  const pixels::DecodeScale scale =
+      pixels::ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
   const std::int32_t factor = scale.Denominator;
   // The reader's image of the frame, rows padded to 4 bytes, and ours of
   // the picture at the scale chosen.
   const std::int64_t frameBytes =
       (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
       layout_.FrameHeight;
-  const std::int64_t pictureBytes = DibBitmap::StrideFor(ScaledSide(layout_.Width, scale)) *
-                                    std::int64_t{ScaledSide(layout_.Height, scale)};
+  const std::int64_t pictureBytes =
+      pixels::DibBitmap::StrideFor(pixels::ScaledSide(layout_.Width, scale)) *
+      std::int64_t{pixels::ScaledSide(layout_.Height, scale)};
   PictureErrors::ClaimMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
                              frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
   // The reader refuses images above its own limit, which is the same for
@@ -69,7 +70,7 @@ StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeigh
     throw PictureErrors::InvalidPicture(path_, "the picture's size differs from its header's");
   }
   auto bitmap = FramePainter::Paint(frame, layout_, factor, path_);
-  return StdPicture(std::move(bitmap), layout_.Width, layout_.Height, scale, 1);
+  return pixels::StdPicture(std::move(bitmap), layout_.Width, layout_.Height, scale, 1);
 }
 
-}  // namespace imaging
+}  // namespace imaging::reading

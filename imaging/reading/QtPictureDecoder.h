@@ -14,7 +14,7 @@
 #include "imaging/reading/FrameLayout.h"
 #include "imaging/reading/PictureDecoder.h"
 
-namespace imaging {
+namespace imaging::reading {
 
 // Reads a BMP or GIF (its first frame) held in memory through QImageReader.
 // Our own reading of the header gives the picture's size and where the
@@ -38,7 +38,7 @@ class QtPictureDecoder final : public PictureDecoder {
 
   // Decodes at the smallest scale of 1/1, 1/2, 1/4 or 1/8 whose result is
   // at least minWidth x minHeight pixels; at full size when none smaller is.
-  StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
+  pixels::StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
 
  private:
   PictureFormat format_;
@@ -52,4 +52,4 @@ class QtPictureDecoder final : public PictureDecoder {
   std::optional<BitFieldPixels> bitFields_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::reading

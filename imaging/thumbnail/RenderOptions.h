@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::thumbnail {
 
 // What a thumbnail is made with, apart from where it is written: the box it
 // fits in, whether it fills the box exactly, and the colour around the
@@ -17,4 +17,4 @@ struct RenderOptions {
   bool operator==(const RenderOptions&) const = default;
 };
 
-}  // namespace imaging
+}  // namespace imaging::thumbnail

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace imaging {
+namespace imaging::thumbnail {
 
 // Where a picture goes on a thumbnail: the fitted size and, for a thumbnail
 // of exactly the box's size, the offset that centres the picture on it.
@@ -24,4 +24,4 @@ struct ThumbnailLayout {
                                  std::int32_t maxWidth, std::int32_t maxHeight, bool forced);
 };
 
-}  // namespace imaging
+}  // namespace imaging::thumbnail

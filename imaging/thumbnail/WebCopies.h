@@ -9,7 +9,7 @@
 #include "imaging/pixels/PixelSize.h"
 #include "imaging/pixels/StdPicture.h"
 
-namespace imaging {
+namespace imaging::thumbnail {
 
 // The copies of a picture made for publishing it on the web: upright, each
 // at most a given length on its long side (never enlarged), every pixel
@@ -23,20 +23,20 @@ inline constexpr std::array<std::int32_t, 3> kLongSides = {2048, 1024, 240};
 // A width x height picture reduced so its long side is at most longSide,
 // the short side rounded to the nearest pixel (ties to even, at least 1);
 // one that fits keeps its size.
-PixelSize Fit(std::int32_t width, std::int32_t height, std::int32_t longSide);
+pixels::PixelSize Fit(std::int32_t width, std::int32_t height, std::int32_t longSide);
 
 // The smallest decode (as shown) the copies are made from: the largest
 // copy's size, so each copy averages at least one decoded pixel a pixel.
-PixelSize DecodeSize(std::int32_t width, std::int32_t height);
+pixels::PixelSize DecodeSize(std::int32_t width, std::int32_t height);
 
 // The encoded copies of a loaded picture, one for each of kLongSides in
 // that order. The largest is averaged from the decoded pixels, each
 // smaller one from the copy before it: a copy at most half the size of the
 // one before, averaged from it, stays within a level of one averaged from
 // the decode, at a fraction of the work.
-std::vector<std::string> Make(const StdPicture& picture,
+std::vector<std::string> Make(const pixels::StdPicture& picture,
                               std::span<const std::uint8_t> colourProfile);
 
 }  // namespace WebCopies
 
-}  // namespace imaging
+}  // namespace imaging::thumbnail

@@ -15,7 +15,7 @@
 #include "imaging/writing/mIntelJPEGLibrary.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::thumbnail {
 
 namespace {
 
@@ -48,10 +48,11 @@ void cThumbnail::CheckBox() const {
   }
 }
 
-std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPicture) const {
+std::unique_ptr<pixels::DibBitmap> cThumbnail::RenderCanvas(
+    const pixels::StdPicture& aStdPicture) const {
   CheckBox();
-  const DibBitmap* pixels = aStdPicture.Bitmap();
-  if (!pixels) {
+  const pixels::DibBitmap* decoded = aStdPicture.Bitmap();
+  if (!decoded) {
     throw platform::RunTimeError(platform::kInvalidPicture, kThumbnailSource,
                                  "Invalid picture: the picture holds no bitmap");
   }
@@ -59,28 +60,29 @@ std::unique_ptr<DibBitmap> cThumbnail::RenderCanvas(const StdPicture& aStdPictur
       ThumbnailLayout::Compute(aStdPicture.Width(), aStdPicture.Height(), options_.MaxWidth,
                                options_.MaxHeight, options_.ForcedDimensions);
 
-  auto canvas = DibBitmap::Create(layout.CanvasWidth, layout.CanvasHeight);
+  auto canvas = pixels::DibBitmap::Create(layout.CanvasWidth, layout.CanvasHeight);
   if (!canvas) throw platform::RunTimeError::standard(platform::kOutOfMemory, kThumbnailSource);
   if (options_.ForcedDimensions) {
-    DrawingSurface canvasDc;
+    pixels::DrawingSurface canvasDc;
     canvasDc.SelectObject(canvas.get());
     canvasDc.FillRect(0, 0, options_.MaxWidth, options_.MaxHeight,
-                      SystemColour::OleTranslateColor(options_.BackColor));
+                      pixels::SystemColour::OleTranslateColor(options_.BackColor));
     canvasDc.SelectObject(nullptr);
   }
   // Averaged in the picture's stored orientation, then turned upright: both
   // steps commute, and turning the small result costs next to nothing.
   const bool swaps = aStdPicture.SwapsSides();
-  auto stored =
-      DibBitmap::Create(swaps ? layout.Height : layout.Width, swaps ? layout.Width : layout.Height);
+  auto stored = pixels::DibBitmap::Create(swaps ? layout.Height : layout.Width,
+                                          swaps ? layout.Width : layout.Height);
   if (!stored) throw platform::RunTimeError::standard(platform::kOutOfMemory, kThumbnailSource);
-  AreaAverageStretch::Stretch(*pixels, aStdPicture.Scale(), aStdPicture.StoredWidth(),
-                              aStdPicture.StoredHeight(), *stored);
-  PictureOrientation::Draw(*stored, aStdPicture.Orientation(), *canvas, layout.Left, layout.Top);
+  pixels::AreaAverageStretch::Stretch(*decoded, aStdPicture.Scale(), aStdPicture.StoredWidth(),
+                                      aStdPicture.StoredHeight(), *stored);
+  pixels::PictureOrientation::Draw(*stored, aStdPicture.Orientation(), *canvas, layout.Left,
+                                   layout.Top);
   return canvas;
 }
 
-void cThumbnail::CreateFromStdPicture(const StdPicture& aStdPicture) const {
+void cThumbnail::CreateFromStdPicture(const pixels::StdPicture& aStdPicture) const {
   WriteCanvas(RenderCanvas(aStdPicture));
 }
 
@@ -88,40 +90,41 @@ void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
   WriteCanvas(RenderFile(aFilePath));
 }
 
-std::unique_ptr<DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
+std::unique_ptr<pixels::DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
   CheckBox();
-  PictureLoader loader(aFilePath);
-  const PixelSize decode = DecodeSize(loader.Width(), loader.Height());
-  const StdPicture picture = loader.Load(decode.Width, decode.Height);
+  reading::PictureLoader loader(aFilePath);
+  const pixels::PixelSize decode = DecodeSize(loader.Width(), loader.Height());
+  const pixels::StdPicture picture = loader.Load(decode.Width, decode.Height);
   return RenderCanvas(picture);
 }
 
-PixelSize cThumbnail::DecodeSize(std::int32_t width, std::int32_t height) const {
+pixels::PixelSize cThumbnail::DecodeSize(std::int32_t width, std::int32_t height) const {
   const ThumbnailLayout layout =
       ThumbnailLayout::Compute(width, height, options_.MaxWidth, options_.MaxHeight, false);
   return {Times(layout.Width, kDecodedPixelsPerThumbnailPixel),
           Times(layout.Height, kDecodedPixelsPerThumbnailPixel)};
 }
 
-void cThumbnail::WriteCanvas(std::unique_ptr<DibBitmap> canvas) const {
+void cThumbnail::WriteCanvas(std::unique_ptr<pixels::DibBitmap> canvas) const {
   const std::string kind = LastThreeLetters(destFilePath_);
   if (kind == "jpg") {
-    DrawingSurface canvasDc;
+    pixels::DrawingSurface canvasDc;
     canvasDc.SelectObject(canvas.get());
-    cDIBSection dib;
+    pixels::cDIBSection dib;
     // A buffer that cannot be made still goes to the writer, which reports
     // it as a failed write.
     if (dib.Create(canvas->Width(), canvas->Height())) dib.LoadPictureBlt(&canvasDc);
     canvasDc.SelectObject(nullptr);
-    mIntelJPEGLibrary::SaveDibAsJpeg(dib, destFilePath_, kJpegQuality);
+    writing::mIntelJPEGLibrary::SaveDibAsJpeg(dib, destFilePath_, kJpegQuality);
   } else if (kind == "bmp") {
-    const StdPicture picture = PictureFromBitmap(std::move(canvas), 0);
-    PictureSaver::SavePicture(picture, destFilePath_);
+    const pixels::StdPicture picture = PictureFromBitmap(std::move(canvas), 0);
+    writing::PictureSaver::SavePicture(picture, destFilePath_);
   }
 }
 
-StdPicture cThumbnail::PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t) {
-  return StdPicture(std::move(bitmap));
+pixels::StdPicture cThumbnail::PictureFromBitmap(std::unique_ptr<pixels::DibBitmap> bitmap,
+                                                 std::uintptr_t) {
+  return pixels::StdPicture(std::move(bitmap));
 }
 
-}  // namespace imaging
+}  // namespace imaging::thumbnail

@@ -9,7 +9,7 @@
 #include "imaging/pixels/StdPicture.h"
 #include "imaging/thumbnail/RenderOptions.h"
 
-namespace imaging {
+namespace imaging::thumbnail {
 
 // Turns one picture into one thumbnail file: the picture reduced to fit a
 // MaxWidth x MaxHeight box, keeping its proportions and never enlarged,
@@ -39,29 +39,29 @@ class cThumbnail {
   void DestFilePath(const std::string& aString) { destFilePath_ = aString; }
 
   // Renders the picture and writes the thumbnail file.
-  void CreateFromStdPicture(const StdPicture& aStdPicture) const;
+  void CreateFromStdPicture(const pixels::StdPicture& aStdPicture) const;
 
   // Loads the picture file (JPEG, BMP or GIF) and makes its thumbnail:
   // RenderFile, then WriteCanvas.
   void CreateFromFile(const std::string& aFilePath) const;
 
   // The thumbnail as it is written, before any encoding.
-  std::unique_ptr<DibBitmap> RenderCanvas(const StdPicture& aStdPicture) const;
+  std::unique_ptr<pixels::DibBitmap> RenderCanvas(const pixels::StdPicture& aStdPicture) const;
 
   // The thumbnail of a picture file as it will be written, nothing written
   // yet. A JPEG is decoded only as finely as the thumbnail needs. Objects of
   // their own may render on several threads at once when BackColor is a
   // plain colour: a system colour is looked up in the desktop's palette,
   // which only the window thread may read.
-  std::unique_ptr<DibBitmap> RenderFile(const std::string& aFilePath) const;
+  std::unique_ptr<pixels::DibBitmap> RenderFile(const std::string& aFilePath) const;
 
   // The smallest decode (as shown) RenderFile makes the thumbnail of a
   // width x height picture from.
-  PixelSize DecodeSize(std::int32_t width, std::int32_t height) const;
+  pixels::PixelSize DecodeSize(std::int32_t width, std::int32_t height) const;
 
   // Encodes a rendered thumbnail into DestFilePath, in the format its last
   // three letters choose (or writes nothing).
-  void WriteCanvas(std::unique_ptr<DibBitmap> canvas) const;
+  void WriteCanvas(std::unique_ptr<pixels::DibBitmap> canvas) const;
 
   // Raises the error for a box smaller than 1 x 1 pixels, which no picture
   // could be rendered into.
@@ -69,10 +69,11 @@ class cThumbnail {
 
  private:
   // Wraps a bitmap in a picture object that owns it from then on.
-  static StdPicture PictureFromBitmap(std::unique_ptr<DibBitmap> bitmap, std::uintptr_t palette);
+  static pixels::StdPicture PictureFromBitmap(std::unique_ptr<pixels::DibBitmap> bitmap,
+                                              std::uintptr_t palette);
 
   RenderOptions options_;
   std::string destFilePath_;
 };
 
-}  // namespace imaging
+}  // namespace imaging::thumbnail

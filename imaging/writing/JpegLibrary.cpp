@@ -8,7 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::writing {
 
 namespace {
 
@@ -79,4 +79,4 @@ std::int32_t JpegLibrary::Free(JpegProperties& properties) {
   return kOk;
 }
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -7,7 +7,7 @@ namespace platform {
 class AtomicFile;
 }
 
-namespace imaging {
+namespace imaging::writing {
 
 // The properties of one JPEG write: the input picture (in place) and the
 // output file. Init fills it with defaults; the writer sets its own fields.
@@ -56,4 +56,4 @@ class JpegLibrary {
   virtual std::int32_t Free(JpegProperties& properties);
 };
 
-}  // namespace imaging
+}  // namespace imaging::writing

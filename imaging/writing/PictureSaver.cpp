@@ -8,7 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::writing {
 
 namespace {
 
@@ -26,19 +26,19 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-void PictureSaver::SavePicture(const StdPicture& picture, const std::string& aFilePath) {
-  const DibBitmap* bitmap = picture.Bitmap();
+void PictureSaver::SavePicture(const pixels::StdPicture& picture, const std::string& aFilePath) {
+  const pixels::DibBitmap* bitmap = picture.Bitmap();
   if (!bitmap) {
     throw platform::RunTimeError(platform::kInvalidPicture, kPictureSaverSource,
                                  "Invalid picture: there is nothing to save to " + aFilePath);
   }
   const std::uint32_t pixelBytes = std::uint32_t(bitmap->SizeInBytes());
-  const std::uint32_t offset = kFileHeaderSize + sizeof(BitmapInfoHeader);
-  std::uint8_t headers[kFileHeaderSize + sizeof(BitmapInfoHeader)] = {'B', 'M'};
+  const std::uint32_t offset = kFileHeaderSize + sizeof(pixels::BitmapInfoHeader);
+  std::uint8_t headers[kFileHeaderSize + sizeof(pixels::BitmapInfoHeader)] = {'B', 'M'};
   PutU32(headers + 2, offset + pixelBytes);
   PutU32(headers + 10, offset);
   std::uint8_t* info = headers + kFileHeaderSize;
-  PutU32(info, sizeof(BitmapInfoHeader));
+  PutU32(info, sizeof(pixels::BitmapInfoHeader));
   PutU32(info + 4, std::uint32_t(bitmap->Width()));
   PutU32(info + 8, std::uint32_t(bitmap->Height()));  // positive: bottom row first
   PutU16(info + 12, 1);                               // planes
@@ -58,4 +58,4 @@ void PictureSaver::SavePicture(const StdPicture& picture, const std::string& aFi
   }
 }
 
-}  // namespace imaging
+}  // namespace imaging::writing

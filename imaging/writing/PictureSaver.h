@@ -2,9 +2,11 @@
 
 #include <string>
 
-namespace imaging {
-
+namespace imaging::pixels {
 class StdPicture;
+}  // namespace imaging::pixels
+
+namespace imaging::writing {
 
 // The picture saver: writes a picture's bitmap as a 24-bit BMP file. The
 // bitmap's memory already is a BMP file's pixel block (bottom row first,
@@ -14,8 +16,8 @@ class StdPicture;
 // the file system's error, its description naming the file.
 namespace PictureSaver {
 
-void SavePicture(const StdPicture& picture, const std::string& aFilePath);
+void SavePicture(const pixels::StdPicture& picture, const std::string& aFilePath);
 
 }  // namespace PictureSaver
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -13,7 +13,7 @@
 #include "imaging/pixels/DibBitmap.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::writing {
 
 namespace {
 
@@ -49,7 +49,7 @@ struct Compressor {
 
 // The one function that drives libjpeg: false, with the message kept, when
 // it fails. `rows` points at every row from the top.
-bool EncodeOrFail(Compressor& compressor, const DibBitmap& picture, JSAMPROW* rows,
+bool EncodeOrFail(Compressor& compressor, const pixels::DibBitmap& picture, JSAMPROW* rows,
                   std::span<const std::uint8_t> profile) {
   jpeg_compress_struct& info = compressor.info;
   if (setjmp(compressor.errors.jump)) return false;
@@ -86,7 +86,7 @@ bool EncodeOrFail(Compressor& compressor, const DibBitmap& picture, JSAMPROW* ro
 
 namespace WebCopyJpeg {
 
-std::string Encode(const DibBitmap& picture, std::span<const std::uint8_t> colourProfile) {
+std::string Encode(const pixels::DibBitmap& picture, std::span<const std::uint8_t> colourProfile) {
   std::vector<JSAMPROW> rows(std::size_t(picture.Height()));
   for (std::int32_t y = 0; y < picture.Height(); ++y) {
     // libjpeg reads its input rows without writing them.
@@ -107,4 +107,4 @@ std::string Encode(const DibBitmap& picture, std::span<const std::uint8_t> colou
 
 }  // namespace WebCopyJpeg
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -4,9 +4,11 @@
 #include <span>
 #include <string>
 
-namespace imaging {
-
+namespace imaging::pixels {
 class DibBitmap;
+}  // namespace imaging::pixels
+
+namespace imaging::writing {
 
 // How a web copy is encoded: a progressive JPEG (a browser shows the whole
 // picture coarsely after a fraction of its bytes), carrying the ICC colour
@@ -28,8 +30,8 @@ inline constexpr int kQuality = 85;
 // The bitmap (bottom-up blue-green-red) as a JPEG file's bytes, with the
 // profile when it is not empty. Raises run-time error 26001 when the
 // encoder fails (running out of memory included).
-std::string Encode(const DibBitmap& picture, std::span<const std::uint8_t> colourProfile);
+std::string Encode(const pixels::DibBitmap& picture, std::span<const std::uint8_t> colourProfile);
 
 }  // namespace WebCopyJpeg
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -7,7 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RunTimeError.h"
 
-namespace imaging {
+namespace imaging::writing {
 
 namespace {
 
@@ -39,13 +39,14 @@ class RecordRelease {
 
 namespace mIntelJPEGLibrary {
 
-bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality) {
+bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
+                   std::int32_t quality) {
   static JpegLibrary library;
   return SaveDibAsJpeg(dib, aFilePath, quality, library);
 }
 
-bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality,
-                   JpegLibrary& library) {
+bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
+                   std::int32_t quality, JpegLibrary& library) {
   const std::string path = aFilePath;
   JpegProperties record;
   const std::int32_t initResult = library.Init(record);
@@ -63,8 +64,8 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
   // that the rows run bottom first, the padding how far apart they are.
   record.DIBBytes = dib.DIBSectionBitsPtr();
   record.DIBWidth = dib.Width();
-  record.DIBHeight = CheckedInt32(-std::int64_t{dib.Height()}, kJpegWriterSource);
-  record.DIBPadBytes = CheckedInt32(
+  record.DIBHeight = pixels::CheckedInt32(-std::int64_t{dib.Height()}, kJpegWriterSource);
+  record.DIBPadBytes = pixels::CheckedInt32(
       std::int64_t{dib.BytesPerScanLine()} - 3 * std::int64_t{dib.Width()}, kJpegWriterSource);
   record.JPGFile = &file;
   record.JPGWidth = dib.Width();
@@ -86,4 +87,4 @@ bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::in
 
 }  // namespace mIntelJPEGLibrary
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <string>
 
-namespace imaging {
-
+namespace imaging::pixels {
 class cDIBSection;
+}  // namespace imaging::pixels
+
+namespace imaging::writing {
+
 class JpegLibrary;
 
 namespace mIntelJPEGLibrary {
@@ -16,12 +19,13 @@ namespace mIntelJPEGLibrary {
 // permissions; one the user may not write is refused with 75 and kept. True
 // when written; failures raise run-time error 26001 (source
 // "tesselet.mIntelJPEGLibrary") or the file system's error.
-bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality);
+bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
+                   std::int32_t quality);
 
 // The same through a given library (tests hand in one that fails).
-bool SaveDibAsJpeg(const cDIBSection& dib, const std::string& aFilePath, std::int32_t quality,
-                   JpegLibrary& library);
+bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
+                   std::int32_t quality, JpegLibrary& library);
 
 }  // namespace mIntelJPEGLibrary
 
-}  // namespace imaging
+}  // namespace imaging::writing

@@ -10,7 +10,7 @@ std::string ProgressCaption(std::int32_t done, std::int32_t total) {
 
 std::int32_t ProgressBarRight(std::int32_t done, std::int32_t total, std::int32_t width) {
   if (total <= 0) return 0;
-  return imaging::RoundHalfEven(double(done) / double(total) * double(width));
+  return imaging::pixels::RoundHalfEven(double(done) / double(total) * double(width));
 }
 
 }  // namespace tesselet

@@ -40,7 +40,7 @@ std::vector<bool> DecodedAtTurn(const std::vector<std::string>& entries) {
 
 }  // namespace
 
-DecodeAhead::DecodeAhead(int workers, RenderStep render, imaging::MemoryPool& pool)
+DecodeAhead::DecodeAhead(int workers, RenderStep render, imaging::reading::MemoryPool& pool)
     : render_(std::move(render)), pool_(pool) {
   try {
     for (int k = 0; k < workers; ++k)
@@ -151,7 +151,7 @@ bool DecodeAhead::Park(std::unique_lock<std::mutex>& lock, std::stop_token stop,
   const std::int64_t bytes = outputs.Bytes();
   const bool ended = changed_.wait(lock, stop, [&] {
     if (generation != generation_) return true;
-    if (std::optional<imaging::MemoryPool::Share> share = pool_.TryTakeReserved(bytes)) {
+    if (std::optional<imaging::reading::MemoryPool::Share> share = pool_.TryTakeReserved(bytes)) {
       outputs.held = std::move(*share);
       return true;
     }

@@ -41,7 +41,7 @@ class DecodeAhead {
   // Fewer threads when the system refuses some; with none, Take decodes.
   // The pool is the one the loads take their memory from.
   DecodeAhead(int workers, RenderStep render,
-              imaging::MemoryPool& pool = imaging::PictureLoader::DecodeMemory());
+              imaging::reading::MemoryPool& pool = imaging::reading::PictureLoader::DecodeMemory());
   ~DecodeAhead();
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -71,7 +71,7 @@ class DecodeAhead {
             std::uint64_t generation, PictureOutputs& outputs);
 
   RenderStep render_;
-  imaging::MemoryPool& pool_;
+  imaging::reading::MemoryPool& pool_;
   int workers_ = 0;
   std::mutex mutex_;
   std::condition_variable_any changed_;

@@ -12,7 +12,7 @@ namespace tesselet {
 // (its thumbnail, its web copies, or both). A picture decoded with settings
 // that differ in anything is decoded again.
 struct DecodeSettings {
-  imaging::RenderOptions render;
+  imaging::thumbnail::RenderOptions render;
   std::string imageFolder;
   bool thumbnail = true;
   bool webCopies = false;

@@ -15,7 +15,7 @@ std::int64_t PictureOutputs::Bytes() const {
 }
 
 PictureOutputs RenderOutputs(const DecodeSettings& settings, const std::string& sourcePath) {
-  const imaging::cThumbnail thumbnail(settings.render);
+  const imaging::thumbnail::cThumbnail thumbnail(settings.render);
   PictureOutputs outputs;
   if (!settings.webCopies) {
     if (settings.thumbnail) outputs.thumbnail = thumbnail.RenderFile(sourcePath);
@@ -23,16 +23,18 @@ PictureOutputs RenderOutputs(const DecodeSettings& settings, const std::string& 
   }
   if (settings.thumbnail) thumbnail.CheckBox();
   // The loader, and the memory it holds, lasts until everything is made.
-  imaging::PictureLoader loader(sourcePath);
-  imaging::PixelSize decode = imaging::WebCopies::DecodeSize(loader.Width(), loader.Height());
+  imaging::reading::PictureLoader loader(sourcePath);
+  imaging::pixels::PixelSize decode =
+      imaging::thumbnail::WebCopies::DecodeSize(loader.Width(), loader.Height());
   if (settings.thumbnail) {
-    const imaging::PixelSize forThumbnail = thumbnail.DecodeSize(loader.Width(), loader.Height());
+    const imaging::pixels::PixelSize forThumbnail =
+        thumbnail.DecodeSize(loader.Width(), loader.Height());
     decode.Width = std::max(decode.Width, forThumbnail.Width);
     decode.Height = std::max(decode.Height, forThumbnail.Height);
   }
-  const imaging::StdPicture picture = loader.Load(decode.Width, decode.Height);
+  const imaging::pixels::StdPicture picture = loader.Load(decode.Width, decode.Height);
   if (settings.thumbnail) outputs.thumbnail = thumbnail.RenderCanvas(picture);
-  outputs.webCopies = imaging::WebCopies::Make(picture, loader.ColourProfile());
+  outputs.webCopies = imaging::thumbnail::WebCopies::Make(picture, loader.ColourProfile());
   return outputs;
 }
 

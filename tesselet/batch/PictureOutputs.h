@@ -16,9 +16,9 @@ namespace tesselet {
 // they are asked for); and, while they wait for their turn, the share of
 // the memory pool they hold.
 struct PictureOutputs {
-  std::unique_ptr<imaging::DibBitmap> thumbnail;
+  std::unique_ptr<imaging::pixels::DibBitmap> thumbnail;
   std::vector<std::string> webCopies;
-  imaging::MemoryPool::Share held;
+  imaging::reading::MemoryPool::Share held;
 
   // The bytes they hold.
   std::int64_t Bytes() const;

@@ -24,7 +24,7 @@ std::int32_t SizeFromText(const std::string& text) {
   // The bounds are the values that still round into 32 bits.
   if (!(value >= -2147483648.5 && value < 2147483647.5))
     throw platform::RunTimeError::standard(platform::kOverflow, kFrontEndSource);
-  return imaging::RoundHalfEven(value);
+  return imaging::pixels::RoundHalfEven(value);
 }
 
 }  // namespace tesselet

@@ -41,9 +41,10 @@ DecodeSettings ThumbnailBatch::ForDecoding(const ThumbnailSettings& settings) co
   decode.render.MaxHeight = SizeFromText(settings.maxHeightText);
   // The desktop's palette is read on this thread only: a system colour
   // becomes the plain colour it stands for now, before any decoding.
-  decode.render.BackColor = settings.forcedDimensions
-                                ? imaging::SystemColour::OleTranslateColor(settings.backColor)
-                                : settings.backColor;
+  decode.render.BackColor =
+      settings.forcedDimensions
+          ? imaging::pixels::SystemColour::OleTranslateColor(settings.backColor)
+          : settings.backColor;
   decode.render.ForcedDimensions = settings.forcedDimensions;
   return decode;
 }
@@ -161,7 +162,7 @@ void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std:
   // the picture is read, and end the batch.
   const ThumbnailSettings settings = view_.currentSettings();
   const DecodeSettings decode = ForDecoding(settings);
-  imaging::cThumbnail thumbnail(decode.render);
+  imaging::thumbnail::cThumbnail thumbnail(decode.render);
   if (thumbnails_) thumbnail.CheckBox();
   thumbnail.DestFilePath(ThumbnailPath(settings.thumbnailsFolder, entries[index], settings.type));
   if (workers_ > 1 && !decoding_) StartDecoding(entries, decode);

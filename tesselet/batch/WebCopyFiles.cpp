@@ -34,8 +34,9 @@ std::string WebCopyPath(const std::string& webFolder, std::int32_t longSide,
 
 void WriteWebCopies(const std::string& webFolder, const std::string& fileName,
                     const std::vector<std::string>& copies) {
-  for (std::size_t k = 0; k < copies.size() && k < imaging::WebCopies::kLongSides.size(); ++k) {
-    const std::int32_t side = imaging::WebCopies::kLongSides[k];
+  for (std::size_t k = 0; k < copies.size() && k < imaging::thumbnail::WebCopies::kLongSides.size();
+       ++k) {
+    const std::int32_t side = imaging::thumbnail::WebCopies::kLongSides[k];
     // A folder that cannot be made shows as the copy's own failure below.
     ::mkdir(SideFolder(webFolder, side).c_str(), 0777);
     const std::string path = WebCopyPath(webFolder, side, fileName);

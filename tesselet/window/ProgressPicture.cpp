@@ -9,10 +9,10 @@ namespace tesselet {
 
 namespace {
 
-constexpr std::uint32_t kHighlight = imaging::SystemColour::kSystemFlag | 13;
+constexpr std::uint32_t kHighlight = imaging::pixels::SystemColour::kSystemFlag | 13;
 
 QColor FromColourValue(std::uint32_t value) {
-  const std::uint32_t plain = imaging::SystemColour::OleTranslateColor(value);
+  const std::uint32_t plain = imaging::pixels::SystemColour::OleTranslateColor(value);
   return QColor(int(plain & 0xFF), int(plain >> 8 & 0xFF), int(plain >> 16 & 0xFF));
 }
 

@@ -204,7 +204,7 @@ void frmThumbs::txtImgDir_Change() {
 
 void frmThumbs::SetBackColor(std::uint32_t colour) {
   backColor_ = colour;
-  const std::uint32_t plain = imaging::SystemColour::OleTranslateColor(colour);
+  const std::uint32_t plain = imaging::pixels::SystemColour::OleTranslateColor(colour);
   // The face is the colour itself, flat: a style sheet with a border of its
   // own keeps the style from shading it. The border says where the button
   // is on any colour, sinks when pressed and shows the focus.

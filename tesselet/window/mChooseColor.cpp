@@ -14,7 +14,7 @@ void mChooseColor::InitCustomColors() {
   CustomColors.fill(0);
   for (int k = 0; k < kCustomColourCount; ++k) {
     // 4k / 63 runs from 0 to a little under 1, so the last grey is not black.
-    const auto level = std::uint8_t(imaging::RoundHalfEven(255 - (4.0 * k / 63.0) * 255));
+    const auto level = std::uint8_t(imaging::pixels::RoundHalfEven(255 - (4.0 * k / 63.0) * 255));
     for (int channel = 0; channel < 3; ++channel)
       CustomColors[std::size_t(4 * k + channel)] = level;
   }

@@ -17,9 +17,9 @@ namespace test_pictures {
 // and divides by its own area. Along a side of n source and m target pixels,
 // lengths are counted in m-ths of a source pixel, so every edge and area is
 // a whole number and the mean is exact; halves go to the even level.
-inline std::unique_ptr<imaging::DibBitmap> ReferenceAreaAverage(const imaging::DibBitmap& source,
-                                                                int width, int height) {
-  auto target = imaging::DibBitmap::Create(width, height);
+inline std::unique_ptr<imaging::pixels::DibBitmap> ReferenceAreaAverage(
+    const imaging::pixels::DibBitmap& source, int width, int height) {
+  auto target = imaging::pixels::DibBitmap::Create(width, height);
   if (!target) throw std::runtime_error("the reference could not make its bitmap");
   const std::int64_t sourceWidth = source.Width(), sourceHeight = source.Height();
   // Target pixel j covers [j n, (j + 1) n), source pixel i covers [i m, (i + 1) m).

@@ -76,7 +76,7 @@ inline Picture StoreWithOrientation(const Picture& upright, int orientation) {
   Picture stored{sw, sh, std::vector<std::uint8_t>(upright.rgb.size())};
   for (int y = 0; y < upright.height; ++y) {
     for (int x = 0; x < upright.width; ++x) {
-      const auto at = imaging::PictureOrientation::StoredPixel(orientation, sw, sh, x, y);
+      const auto at = imaging::pixels::PictureOrientation::StoredPixel(orientation, sw, sh, x, y);
       for (int c = 0; c < 3; ++c) {
         stored.rgb[(std::size_t(at.y) * sw + at.x) * 3 + c] =
             upright.rgb[(std::size_t(y) * upright.width + x) * 3 + c];
@@ -121,14 +121,14 @@ inline std::filesystem::path Fixture(const std::string& name) {
 }
 
 // The colour of a pixel of a bottom-up blue-green-red bitmap, counted from the top.
-inline Rgb PixelOf(const imaging::DibBitmap& bitmap, int x, int y) {
+inline Rgb PixelOf(const imaging::pixels::DibBitmap& bitmap, int x, int y) {
   const std::uint8_t* p = bitmap.RowFromTop(y) + 3 * x;
   return {p[2], p[1], p[0]};
 }
 
 // The picture in a bitmap of its size, as the imaging code keeps pictures.
-inline std::unique_ptr<imaging::DibBitmap> BitmapOf(const Picture& picture) {
-  auto bitmap = imaging::DibBitmap::Create(picture.width, picture.height);
+inline std::unique_ptr<imaging::pixels::DibBitmap> BitmapOf(const Picture& picture) {
+  auto bitmap = imaging::pixels::DibBitmap::Create(picture.width, picture.height);
   if (!bitmap) throw std::runtime_error("the test could not make its bitmap");
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
@@ -143,7 +143,7 @@ inline std::unique_ptr<imaging::DibBitmap> BitmapOf(const Picture& picture) {
 // The largest difference of any channel between the bitmap's pixels and the
 // picture's, over the picture's size from the top-left: a picture smaller
 // than the bitmap compares a part of it. 256 when the bitmap is smaller.
-inline int MaxDifference(const imaging::DibBitmap& actual, const Picture& expected) {
+inline int MaxDifference(const imaging::pixels::DibBitmap& actual, const Picture& expected) {
   if (actual.Width() < expected.width || actual.Height() < expected.height) return 256;
   int worst = 0;
   for (int y = 0; y < expected.height; ++y) {
@@ -157,19 +157,19 @@ inline int MaxDifference(const imaging::DibBitmap& actual, const Picture& expect
 }
 
 // The picture a bitmap holds.
-inline Picture PictureOf(const imaging::DibBitmap& bitmap) {
+inline Picture PictureOf(const imaging::pixels::DibBitmap& bitmap) {
   return Make(bitmap.Width(), bitmap.Height(), [&](int x, int y) { return PixelOf(bitmap, x, y); });
 }
 
 // The same for two bitmaps, which must be of one size (256 otherwise).
-inline int MaxDifference(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
+inline int MaxDifference(const imaging::pixels::DibBitmap& a, const imaging::pixels::DibBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return 256;
   return MaxDifference(a, PictureOf(b));
 }
 
 // Peak signal-to-noise ratio between two bitmaps of the same size, in dB;
 // 99 for identical ones.
-inline double Psnr(const imaging::DibBitmap& a, const imaging::DibBitmap& b) {
+inline double Psnr(const imaging::pixels::DibBitmap& a, const imaging::pixels::DibBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return 0;
   double squares = 0;
   for (int y = 0; y < a.Height(); ++y) {

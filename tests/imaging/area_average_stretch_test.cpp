@@ -8,7 +8,7 @@
 #include "tests/imaging/ReferenceAreaAverage.h"
 #include "tests/imaging/TestPictures.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "tests/support/ExpectRunTimeError.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
 
 TEST(Arithmetic, RoundsHalvesToEven) {
   const struct {

@@ -8,7 +8,7 @@
 #include "imaging/pixels/DrawingSurface.h"
 #include "tests/support/ExpectRunTimeError.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
 
 namespace {
 

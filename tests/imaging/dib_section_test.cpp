@@ -10,7 +10,7 @@
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/RecordingHostServices.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
 
 namespace {
 

@@ -18,6 +18,8 @@
 #include "tests/support/UnattendedRun.h"
 
 using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::writing;
 
 using mIntelJPEGLibrary::SaveDibAsJpeg;
 

@@ -8,7 +8,7 @@
 
 #include "imaging/reading/MemoryPool.h"
 
-using imaging::MemoryPool;
+using imaging::reading::MemoryPool;
 
 namespace {
 

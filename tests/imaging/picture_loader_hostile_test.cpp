@@ -17,7 +17,8 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/UnattendedRun.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::reading;
 
 namespace {
 

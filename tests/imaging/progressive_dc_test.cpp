@@ -14,7 +14,8 @@
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::reading;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "imaging/pixels/cDIBSection.h"
 #include "tests/support/ExpectRunTimeError.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "imaging/thumbnail/ThumbnailLayout.h"
 
-using namespace imaging;
+using namespace imaging::thumbnail;
 
 namespace {
 

@@ -14,7 +14,9 @@
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::reading;
+using namespace imaging::thumbnail;
 
 namespace {
 

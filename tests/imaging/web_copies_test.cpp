@@ -13,7 +13,9 @@
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/TempFolder.h"
 
-using namespace imaging;
+using namespace imaging::pixels;
+using namespace imaging::reading;
+using namespace imaging::thumbnail;
 
 namespace {
 

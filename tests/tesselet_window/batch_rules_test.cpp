@@ -362,7 +362,7 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
       {"forced onto a system colour", kAfterTheFirst,
        [](SettingsView& v) {
          v.settings.forcedDimensions = true;
-         v.settings.backColor = imaging::SystemColour::kSystemFlag | 13;
+         v.settings.backColor = imaging::pixels::SystemColour::kSystemFlag | 13;
        }},
       {"forced onto a plain colour", kAfterTheFirst,
        [](SettingsView& v) {
@@ -442,7 +442,7 @@ TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
       {"one larger than the reserve: one a worker", 2'000'000, 2, 2},
   };
   for (const auto& row : rows) {
-    imaging::MemoryPool pool(std::int64_t{2} << 20, std::int64_t{1} << 20);
+    imaging::reading::MemoryPool pool(std::int64_t{2} << 20, std::int64_t{1} << 20);
     std::mutex mutex;
     std::condition_variable started;
     std::size_t renders = 0, asked = 0, most = 0;
@@ -484,14 +484,14 @@ TEST(DecodeAhead, HoldsNoMorePicturesThanItsBoundAndLooksThatFarAhead) {
 // first picture could free, and the batch would hang here (until the test's
 // time limit ends it).
 TEST(DecodeAhead, ALoadNeverWaitsForFinishedPicturesLaterInTheList) {
-  imaging::MemoryPool pool(100 + 60, 60);  // 100 bytes for loads, 60 for finished pictures
+  imaging::reading::MemoryPool pool(100 + 60, 60);  // 100 bytes for loads, 60 for finished pictures
   const tesselet::RenderStep render = [&](const tesselet::DecodeSettings&,
                                           const std::string& source) {
     if (source.ends_with("/p0.jpg")) {
       // Waits until the second picture, finished, holds its 50 bytes.
       while (pool.Held() < 50) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    { const imaging::MemoryPool::Share load = pool.Take(60); }
+    { const imaging::reading::MemoryPool::Share load = pool.Take(60); }
     tesselet::PictureOutputs outputs;
     outputs.webCopies = {std::string(50, 'x')};
     return outputs;

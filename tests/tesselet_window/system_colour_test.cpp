@@ -7,7 +7,7 @@
 // A program with only a core application (as a tool without a display may
 // have) still translates system colours, to those of Qt's light palette.
 TEST(SystemColour, TranslatesUnderACoreApplication) {
-  namespace SystemColour = imaging::SystemColour;
+  namespace SystemColour = imaging::pixels::SystemColour;
   int argc = 1;
   char name[] = "system_colour_test";
   char* argv[] = {name, nullptr};
