@@ -46,9 +46,8 @@ std::int64_t MostLzwPixels(std::int64_t bytes, int minimumCodeSize) {
   return growing * (growing + 1) / 2 + (codes - growing) * kLongestLzwString;
 }
 
-}  // namespace
-
-std::size_t GifHeader::FirstFrame(const std::uint8_t* data, std::size_t size) {
+// Where the first image descriptor (its ',') is; 0 when there is none.
+std::size_t FirstFrame(const std::uint8_t* data, std::size_t size) {
   if (size < kFirstBlock) return 0;
   std::size_t at = kFirstBlock + ColourTableBytes(data[kScreenDescriptor + 4]);
   std::int64_t ignored = 0;
@@ -59,6 +58,8 @@ std::size_t GifHeader::FirstFrame(const std::uint8_t* data, std::size_t size) {
   }
   return 0;
 }
+
+}  // namespace
 
 FrameLayout GifHeader::Read(const std::uint8_t* data, std::size_t size, const std::string& path,
                             std::int64_t maxPixels) {

@@ -14,19 +14,16 @@ namespace imaging::reading {
 // of 0 along a side takes the frame's far edge). Raises error 481 naming
 // the file for a file cut short before its first frame, one with no frame,
 // a frame or screen without pixels, or a screen of more than maxPixels.
-class GifHeader {
- public:
-  static FrameLayout Read(const std::uint8_t* data, std::size_t size, const std::string& path,
-                          std::int64_t maxPixels);
+namespace GifHeader {
 
-  // Rewrites the file in place so that its screen is exactly its first
-  // frame, at the top-left: an image reader then allocates the frame's
-  // pixels only, whatever screen the file declares.
-  static void FitScreenToFirstFrame(std::uint8_t* data, std::size_t size);
+FrameLayout Read(const std::uint8_t* data, std::size_t size, const std::string& path,
+                 std::int64_t maxPixels);
 
- private:
-  // Where the first image descriptor (its ',') is; 0 when there is none.
-  static std::size_t FirstFrame(const std::uint8_t* data, std::size_t size);
-};
+// Rewrites the file in place so that its screen is exactly its first
+// frame, at the top-left: an image reader then allocates the frame's
+// pixels only, whatever screen the file declares.
+void FitScreenToFirstFrame(std::uint8_t* data, std::size_t size);
+
+}  // namespace GifHeader
 
 }  // namespace imaging::reading
