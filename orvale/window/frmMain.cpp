@@ -241,7 +241,10 @@ void frmMain::txtFolderToBrowse_OLEDragDrop(const std::optional<std::vector<std:
   CmdCreateThumbs_Click();
   std::string done = "Done";
   // A page made from the user's own templates says so, below "Done".
-  for (const std::string& copy : scan.userCopiesRead) done += "\n" + UserCopyReadNote(copy);
+  for (const std::string& copy : scan.userCopiesRead) {
+    done += '\n';
+    done += UserCopyReadNote(copy);
+  }
   txtFolderToBrowse.showText(done);
   host_.setBusyPointer(false);
   if (scan.pageWritten && chkRunSlideShow.isChecked()) {
