@@ -10,9 +10,8 @@ namespace imaging::reading {
 
 // A picture file held in memory whose header has been read and checked:
 // its size as stored, its orientation and its format are known before any
-// pixel is decoded. Decode makes the picture once, at the smallest scale the
-// decoder offers that still covers the size asked for, after checking what
-// it will hold against the limits it was given.
+// pixel is decoded. The picture is made once, at a scale the decoder offers,
+// after checking what the decode will hold against the limits it was given.
 class PictureDecoder {
  public:
   virtual ~PictureDecoder() = default;
@@ -27,9 +26,14 @@ class PictureDecoder {
   // The ICC colour profile the file carries; empty when it has none.
   virtual std::vector<std::uint8_t> ColourProfile() const { return {}; }
 
-  // Decodes to at least minWidth x minHeight pixels as stored, or at full
-  // size when no smaller scale covers that.
-  virtual pixels::StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) = 0;
+  // The smallest scale offered whose picture is at least minWidth x
+  // minHeight pixels as stored; full size when none smaller is.
+  virtual pixels::DecodeScale ScaleFor(std::int32_t minWidth, std::int32_t minHeight) const = 0;
+  // Bytes a decode at the scale holds at its peak beside the file's: what
+  // it takes from the limits (and the memory pool) before it allocates.
+  virtual std::int64_t DecodeBytes(pixels::DecodeScale scale) const = 0;
+  // Decodes at a scale ScaleFor gave.
+  virtual pixels::StdPicture Decode(pixels::DecodeScale scale) = 0;
 
  protected:
   PictureDecoder() = default;

@@ -10,8 +10,10 @@
 
 #include "imaging/ErrorSources.h"
 #include "imaging/pixels/PictureOrientation.h"
+#include "imaging/reading/JpegHeader.h"
 #include "imaging/reading/JpegPictureDecoder.h"
 #include "imaging/reading/PictureErrors.h"
+#include "imaging/reading/ProgressiveDcDecoder.h"
 #include "imaging/reading/QtPictureDecoder.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
@@ -63,7 +65,15 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
                         decodeShare_ = DecodePool().Take(decodeBytes);
                       }};
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
-    decoder_ = std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits);
+    // A progressive file's header, read once here, serves its DC decode too.
+    JpegHeader header(bytes, size_, path_);
+    if (header.IsProgressive()) {
+      decoder_ =
+          std::make_unique<ProgressiveDcDecoder>(bytes, size_, path_, limits, std::move(header));
+    } else {
+      decoder_ =
+          std::make_unique<JpegPictureDecoder>(bytes, size_, path_, limits, std::move(header));
+    }
   } else if (StartsWith(bytes, size_, "BM", 2)) {
     decoder_ =
         std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Bmp, path_, limits);
@@ -94,7 +104,8 @@ pixels::StdPicture PictureLoader::Load(std::int32_t minWidth, std::int32_t minHe
                                  "The picture " + path_ + " has already been loaded");
   }
   const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
-  picture = decoder_->Decode(turned ? minHeight : minWidth, turned ? minWidth : minHeight);
+  picture = decoder_->Decode(
+      decoder_->ScaleFor(turned ? minHeight : minWidth, turned ? minWidth : minHeight));
   // The decoder borrows the bytes, so it goes first.
   decoder_.reset();
   bytes_.reset();

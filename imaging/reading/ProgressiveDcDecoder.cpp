@@ -1,5 +1,8 @@
 #include "imaging/reading/ProgressiveDcDecoder.h"
 
+#include <functional>
+#include <string>
+
 #include "imaging/reading/CmykPixels.h"
 #include "imaging/reading/DcScanDecoder.h"
 #include "imaging/reading/JpegDecompressor.h"
@@ -62,24 +65,15 @@ int ReadDcScans(jpeg_decompress_struct& info) {
   }
 }
 
-// Drives libjpeg from the header to the last row. Returns false when libjpeg
-// fails, with its message in the error manager; nothing here owns anything,
-// so the jump back from a failure skips no destructor. An exception from
-// beforeHoldingCoefficients leaves through here as through any function.
-bool DecodeDc(JpegDecompressor& decompressor, const std::uint8_t* data, std::size_t size,
-              bool invertedCmyk, pixels::DibBitmap& bitmap, bool& flood,
-              const std::function<void()>& beforeHoldingCoefficients) {
+// Drives libjpeg from the first scan, where the header read left it, to the
+// last row. Returns false when libjpeg fails, with its message in the error
+// manager; nothing here owns anything, so the jump back from a failure skips
+// no destructor. An exception from beforeHoldingCoefficients leaves through
+// here as through any function.
+bool DecodeDc(JpegDecompressor& decompressor, bool invertedCmyk, pixels::DibBitmap& bitmap,
+              bool& flood, const std::function<void()>& beforeHoldingCoefficients) {
   jpeg_decompress_struct& info = decompressor.info;
   if (setjmp(decompressor.errors.jump)) return false;
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&info, TRUE);
-  if ((info.image_width + 7) / 8 != JDIMENSION(bitmap.Width()) ||
-      (info.image_height + 7) / 8 != JDIMENSION(bitmap.Height())) {
-    // Not the picture the header promised when the decoder was made.
-    std::snprintf(decompressor.errors.message, JMSG_LENGTH_MAX, "the frame changed size");
-    return false;
-  }
   // The common case, a camera's or jpegtran's progressive file, is done from
   // its first scan without holding the whole picture's coefficients.
   if (FirstScanSuffices(info) && DcScanDecoder::Suits(info)) {
@@ -116,20 +110,35 @@ bool DecodeDc(JpegDecompressor& decompressor, const std::uint8_t* data, std::siz
   return true;
 }
 
+bool IsEighth(pixels::DecodeScale scale) { return scale.Numerator == 1 && scale.Denominator == 8; }
+
 }  // namespace
 
-void ProgressiveDcDecoder::Decode(const std::uint8_t* data, std::size_t size,
-                                  const std::string& path, bool invertedCmyk,
-                                  pixels::DibBitmap& bitmap,
-                                  const std::function<void()>& beforeHoldingCoefficients) {
-  JpegDecompressor decompressor;
+// At 1/8 the decode holds a level (two bytes) a block beside the picture.
+std::int64_t ProgressiveDcDecoder::DecodeBytes(pixels::DecodeScale scale) const {
+  if (!IsEighth(scale)) return JpegPictureDecoder::DecodeBytes(scale);
+  return PictureBytes(header_.Width(), header_.Height(), scale) + 2 * header_.BlockCount();
+}
+
+pixels::StdPicture ProgressiveDcDecoder::Decode(pixels::DecodeScale scale) {
+  if (!IsEighth(scale)) return JpegPictureDecoder::Decode(scale);
+  auto bitmap = ClaimBitmap(scale);
   bool flood = false;
-  if (DecodeDc(decompressor, data, size, invertedCmyk, bitmap, flood, beforeHoldingCoefficients))
-    return;
-  const std::string why =
-      flood ? "Progressive JPEG image has more than " + std::to_string(kMaxScans) + " scans"
-            : std::string(decompressor.errors.message);
-  throw PictureErrors::InvalidPicture(path, "the JPEG data cannot be decoded: " + why);
+  // Where the DC scans alone do not do, libjpeg keeps every coefficient.
+  const auto beforeHoldingCoefficients = [&] {
+    ClaimMemory(PictureBytes(header_.Width(), header_.Height(), scale) +
+                header_.BlockCount() * JpegHeader::kCoefficientBytesPerBlock);
+  };
+  JpegDecompressor& decompressor = header_.Decompressor();
+  if (!DecodeDc(decompressor, header_.HasAdobeSegment(), *bitmap, flood,
+                beforeHoldingCoefficients)) {
+    const std::string why =
+        flood ? "Progressive JPEG image has more than " + std::to_string(kMaxScans) + " scans"
+              : std::string(decompressor.errors.message);
+    throw PictureErrors::InvalidPicture(path_, "the JPEG data cannot be decoded: " + why);
+  }
+  return pixels::StdPicture(std::move(bitmap), header_.Width(), header_.Height(), scale,
+                            header_.Orientation());
 }
 
 }  // namespace imaging::reading

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string>
 
-#include "imaging/pixels/DibBitmap.h"
+#include "imaging/reading/JpegPictureDecoder.h"
 
 namespace imaging::reading {
 
-// Decodes a progressive JPEG at 1/8 scale from its DC scans alone. At 1/8
+// Decodes a progressive JPEG at 1/8 scale from its DC scans alone (at any
+// other scale, as any JPEG). At 1/8
 // each decoded pixel is its block's DC coefficient, and a progressive file
 // sends every DC coefficient in its first scans, a few percent of its bytes:
 // the scans of finer detail after them are not read. Where the first DC
@@ -23,18 +21,18 @@ namespace imaging::reading {
 // decodes the scans read, estimating colour detail not yet sent from the
 // neighbouring blocks' DC.
 //
-// The picture goes into a bitmap already made at the 1/8 size. Grey,
-// YCbCr, CMYK and YCCK files are read; a file cut short gives the part that
-// is there, the rest grey. A file that cannot be decoded, or that has more
-// scans than TurboJPEG allows before its DC is complete, raises error 481
-// naming it. Reading on past the first scan makes libjpeg keep every
-// coefficient of the picture: beforeHoldingCoefficients is called first,
-// and may raise to refuse that.
-namespace ProgressiveDcDecoder {
+// Grey, YCbCr, CMYK and YCCK files are read; a file cut short gives the
+// part that is there, the rest grey. A file that cannot be decoded, or that
+// has more scans than TurboJPEG allows before its DC is complete, raises
+// error 481 naming it. At 1/8 the decode holds the picture and a level (two
+// bytes) a block; reading on past the first scan makes libjpeg keep every
+// coefficient of the picture, which is claimed from the limits first.
+class ProgressiveDcDecoder final : public JpegPictureDecoder {
+ public:
+  using JpegPictureDecoder::JpegPictureDecoder;
 
-void Decode(const std::uint8_t* data, std::size_t size, const std::string& path, bool invertedCmyk,
-            pixels::DibBitmap& bitmap, const std::function<void()>& beforeHoldingCoefficients);
-
-}  // namespace ProgressiveDcDecoder
+  std::int64_t DecodeBytes(pixels::DecodeScale scale) const override;
+  pixels::StdPicture Decode(pixels::DecodeScale scale) override;
+};
 
 }  // namespace imaging::reading

@@ -37,20 +37,25 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, Picture
   reader_.setDecideFormatFromContent(false);
 }
 
-pixels::StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t minHeight) {
-  const pixels::DecodeScale scale =
-      pixels::ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
-  const std::int32_t factor = scale.Denominator;
-  // The reader's image of the frame, rows padded to 4 bytes, and ours of
-  // the picture at the scale chosen.
-  const std::int64_t frameBytes =
-      (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
-      layout_.FrameHeight;
-  const std::int64_t pictureBytes =
-      pixels::DibBitmap::StrideFor(pixels::ScaledSide(layout_.Width, scale)) *
-      std::int64_t{pixels::ScaledSide(layout_.Height, scale)};
+pixels::DecodeScale QtPictureDecoder::ScaleFor(std::int32_t minWidth,
+                                               std::int32_t minHeight) const {
+  return pixels::ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
+}
+
+std::int64_t QtPictureDecoder::FrameBytes() const {
+  return (std::int64_t(layout_.FrameWidth) * layout_.ReaderBytesPerPixel + 3) / 4 * 4 *
+         layout_.FrameHeight;
+}
+
+std::int64_t QtPictureDecoder::DecodeBytes(pixels::DecodeScale scale) const {
+  return FrameBytes() + pixels::DibBitmap::StrideFor(pixels::ScaledSide(layout_.Width, scale)) *
+                            std::int64_t{pixels::ScaledSide(layout_.Height, scale)};
+}
+
+pixels::StdPicture QtPictureDecoder::Decode(pixels::DecodeScale scale) {
   PictureErrors::ClaimMemory(path_, layout_.FrameWidth, layout_.FrameHeight, fileBytes_,
-                             frameBytes + pictureBytes, layout_.FileHoldsFrame, limits_);
+                             DecodeBytes(scale), layout_.FileHoldsFrame, limits_);
+  const std::int64_t frameBytes = FrameBytes();
   // The reader refuses images above its own limit, which is the same for
   // every reader in the process and left as it is: say so in our words.
   const std::int64_t readerLimit = std::int64_t(QImageReader::allocationLimit()) << 20;
@@ -69,7 +74,7 @@ pixels::StdPicture QtPictureDecoder::Decode(std::int32_t minWidth, std::int32_t 
   if (frame.width() != layout_.FrameWidth || frame.height() != layout_.FrameHeight) {
     throw PictureErrors::InvalidPicture(path_, "the picture's size differs from its header's");
   }
-  auto bitmap = FramePainter::Paint(frame, layout_, factor, path_);
+  auto bitmap = FramePainter::Paint(frame, layout_, scale.Denominator, path_);
   return pixels::StdPicture(std::move(bitmap), layout_.Width, layout_.Height, scale, 1);
 }
 

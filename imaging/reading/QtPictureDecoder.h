@@ -36,11 +36,16 @@ class QtPictureDecoder final : public PictureDecoder {
   std::int32_t StoredWidth() const override { return layout_.Width; }
   std::int32_t StoredHeight() const override { return layout_.Height; }
 
-  // Decodes at the smallest scale of 1/1, 1/2, 1/4 or 1/8 whose result is
-  // at least minWidth x minHeight pixels; at full size when none smaller is.
-  pixels::StdPicture Decode(std::int32_t minWidth, std::int32_t minHeight) override;
+  // 1/1, 1/2, 1/4 or 1/8.
+  pixels::DecodeScale ScaleFor(std::int32_t minWidth, std::int32_t minHeight) const override;
+  // The reader's image of the frame, rows padded to 4 bytes, and ours of
+  // the picture at the scale.
+  std::int64_t DecodeBytes(pixels::DecodeScale scale) const override;
+  pixels::StdPicture Decode(pixels::DecodeScale scale) override;
 
  private:
+  std::int64_t FrameBytes() const;
+
   PictureFormat format_;
   std::string path_;
   DecodeLimits limits_;

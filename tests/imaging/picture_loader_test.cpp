@@ -142,6 +142,9 @@ TEST(PictureLoader, ExifOrientationGivesTheSizeAsShown) {
   broken[2 + 2 + 2 + 6 + 4 + 3] = char(0x7F);  // the directory offset's low byte
   EXPECT_EQ(PictureLoader::LoadPicture(folder.write("broken.jpg", broken).string()).Orientation(),
             1);
+  // Only the first EXIF block counts; a later one is a thumbnail's or a copy's.
+  const std::string twice = WithExifOrientation(WithExifOrientation(jpeg, 3), 6);
+  EXPECT_EQ(PictureLoader::LoadPicture(folder.write("twice.jpg", twice).string()).Orientation(), 6);
 }
 
 TEST(PictureLoader, TruncatedJpegGivesThePartThatIsThere) {
