@@ -54,20 +54,24 @@ pixels::PixelSize DecodeSize(std::int32_t width, std::int32_t height) {
 }
 
 std::vector<std::string> Make(const pixels::StdPicture& picture,
-                              std::span<const std::uint8_t> colourProfile) {
+                              std::span<const std::uint8_t> colourProfile,
+                              std::span<const std::string> comments) {
+  const auto comment = [&](std::size_t k) -> std::string {
+    return k < comments.size() ? comments[k] : std::string();
+  };
   if (!picture.Bitmap()) {
     throw platform::RunTimeError(platform::kInvalidPicture, kThumbnailSource,
                                  "Invalid picture: the picture holds no bitmap");
   }
   std::vector<std::string> copies;
   std::unique_ptr<pixels::DibBitmap> copy = LargestCopy(picture);
-  copies.push_back(writing::WebCopyJpeg::Encode(*copy, colourProfile));
+  copies.push_back(writing::WebCopyJpeg::Encode(*copy, colourProfile, comment(0)));
   for (std::size_t k = 1; k < kLongSides.size(); ++k) {
     const pixels::PixelSize size = Fit(picture.Width(), picture.Height(), kLongSides[k]);
     auto smaller = CreateOrRaise(size.Width, size.Height);
     pixels::AreaAverageStretch::Stretch(*copy, *smaller);
     copy = std::move(smaller);
-    copies.push_back(writing::WebCopyJpeg::Encode(*copy, colourProfile));
+    copies.push_back(writing::WebCopyJpeg::Encode(*copy, colourProfile, comment(k)));
   }
   return copies;
 }

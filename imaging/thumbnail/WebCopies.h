@@ -33,9 +33,11 @@ pixels::PixelSize DecodeSize(std::int32_t width, std::int32_t height);
 // that order. The largest is averaged from the decoded pixels, each
 // smaller one from the copy before it: a copy at most half the size of the
 // one before, averaged from it, stays within a level of one averaged from
-// the decode, at a fraction of the work.
+// the decode, at a fraction of the work. Copy k carries comments[k] when
+// there is one.
 std::vector<std::string> Make(const pixels::StdPicture& picture,
-                              std::span<const std::uint8_t> colourProfile);
+                              std::span<const std::uint8_t> colourProfile,
+                              std::span<const std::string> comments = {});
 
 }  // namespace WebCopies
 

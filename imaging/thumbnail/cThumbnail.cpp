@@ -115,7 +115,7 @@ void cThumbnail::WriteCanvas(std::unique_ptr<pixels::DibBitmap> canvas) const {
     // it as a failed write.
     if (dib.Create(canvas->Width(), canvas->Height())) dib.LoadPictureBlt(&canvasDc);
     canvasDc.SelectObject(nullptr);
-    writing::mIntelJPEGLibrary::SaveDibAsJpeg(dib, destFilePath_, kJpegQuality);
+    writing::mIntelJPEGLibrary::SaveDibAsJpeg(dib, destFilePath_, kJpegQuality, comment_);
   } else if (kind == "bmp") {
     const pixels::StdPicture picture = PictureFromBitmap(std::move(canvas), 0);
     writing::PictureSaver::SavePicture(picture, destFilePath_);

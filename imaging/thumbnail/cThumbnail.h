@@ -37,6 +37,10 @@ class cThumbnail {
   void BackColor(std::uint32_t aColor) { options_.BackColor = aColor; }
   const std::string& DestFilePath() const { return destFilePath_; }
   void DestFilePath(const std::string& aString) { destFilePath_ = aString; }
+  // What a JPEG thumbnail carries as its comment: what it was made from.
+  // A BMP has no place for it.
+  const std::string& Comment() const { return comment_; }
+  void Comment(const std::string& aString) { comment_ = aString; }
 
   // Renders the picture and writes the thumbnail file.
   void CreateFromStdPicture(const pixels::StdPicture& aStdPicture) const;
@@ -74,6 +78,7 @@ class cThumbnail {
 
   RenderOptions options_;
   std::string destFilePath_;
+  std::string comment_;
 };
 
 }  // namespace imaging::thumbnail

@@ -2,6 +2,7 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -17,7 +18,18 @@ struct TurboJpegBufferFree {
 };
 using TurboJpegBuffer = std::unique_ptr<unsigned char, TurboJpegBufferFree>;
 
-// Opens the file and writes the whole block into it.
+// Where a comment goes in an encoded file: after the start marker and the
+// JFIF segment that readers expect right after it.
+std::size_t CommentPlace(const unsigned char* data, unsigned long size) {
+  if (size >= 6 && data[2] == 0xFF && data[3] == 0xE0) {
+    const std::size_t after = 4 + (std::size_t(data[4]) << 8 | data[5]);
+    if (after <= size) return after;
+  }
+  return std::min<std::size_t>(2, size);
+}
+
+// Opens the file and writes the whole block into it, the comment segment in
+// its place.
 std::int32_t WriteFile(JpegProperties& properties, const unsigned char* data, unsigned long size) {
   try {
     properties.JPGFile->open();
@@ -26,7 +38,16 @@ std::int32_t WriteFile(JpegProperties& properties, const unsigned char* data, un
     return JpegLibrary::kInvalidFileName;
   }
   try {
-    properties.JPGFile->write(data, size);
+    const std::size_t place = properties.comment.empty() ? 0 : CommentPlace(data, size);
+    if (place > 0) {
+      const std::size_t length = properties.comment.size() + 2;
+      const unsigned char marker[4] = {0xFF, 0xFE, static_cast<unsigned char>(length >> 8),
+                                       static_cast<unsigned char>(length & 0xFF)};
+      properties.JPGFile->write(data, place);
+      properties.JPGFile->write(marker, sizeof marker);
+      properties.JPGFile->write(properties.comment.data(), properties.comment.size());
+    }
+    properties.JPGFile->write(data + place, size - place);
   } catch (const platform::RunTimeError& error) {
     properties.fileError = error.description();
     return JpegLibrary::kFileWriteError;
@@ -57,6 +78,7 @@ std::int32_t JpegLibrary::Write(JpegProperties& properties, std::int32_t mode) {
       properties.jquality > 100 || !properties.JPGFile) {
     return kInvalidProperties;
   }
+  if (properties.comment.size() > kMaxCommentBytes) return kCommentTooLong;
   const std::int64_t pitch = width * 3 + properties.DIBPadBytes;
   if (pitch > INT32_MAX) return kInvalidProperties;
 

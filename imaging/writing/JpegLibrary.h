@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,7 +23,10 @@ struct JpegProperties {
   std::int32_t JPGWidth = 0;
   std::int32_t JPGHeight = 0;
   std::int32_t jquality = 0;  // 1 (smallest) to 100 (best)
-  void* handle = nullptr;     // what the library holds for this record
+  // Written as a comment segment just after the file's header when not
+  // empty (at most a segment's 65533 bytes).
+  std::string comment;
+  void* handle = nullptr;  // what the library holds for this record
   // Why JPGFile could not be made or written, in the file system's words,
   // so a failed write can say what happened (a full disk, a folder gone).
   std::string fileError;
@@ -34,6 +38,7 @@ class JpegLibrary {
  public:
   static constexpr std::int32_t kWriteWholeImageToFile = 8;  // Write's one mode
   static constexpr std::int32_t kColourBGR = 4;              // 3 bytes per pixel: blue, green, red
+  static constexpr std::size_t kMaxCommentBytes = 65533;     // a segment's length is 16 bits
 
   static constexpr std::int32_t kOk = 0;
   static constexpr std::int32_t kEncoderUnavailable = -2;  // no encoder for the record
@@ -44,6 +49,7 @@ class JpegLibrary {
   static constexpr std::int32_t kFileWriteError = -11;
   static constexpr std::int32_t kUnsupportedMode = -12;
   static constexpr std::int32_t kEncodeFailed = -14;
+  static constexpr std::int32_t kCommentTooLong = -15;
 
   // Init: fills the record with the defaults (3-channel blue-green-red input,
   // quality 75) and readies an encoder. Write: encodes the record's picture

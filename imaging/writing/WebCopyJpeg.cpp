@@ -50,7 +50,7 @@ struct Compressor {
 // The one function that drives libjpeg: false, with the message kept, when
 // it fails. `rows` points at every row from the top.
 bool EncodeOrFail(Compressor& compressor, const pixels::DibBitmap& picture, JSAMPROW* rows,
-                  std::span<const std::uint8_t> profile) {
+                  std::span<const std::uint8_t> profile, const std::string& comment) {
   jpeg_compress_struct& info = compressor.info;
   if (setjmp(compressor.errors.jump)) return false;
   jpeg_create_compress(&info);
@@ -72,6 +72,11 @@ bool EncodeOrFail(Compressor& compressor, const pixels::DibBitmap& picture, JSAM
   // Progressive scans code their Huffman tables for the picture itself.
   jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
+  // Before the profile, so a reader finds it within the file's first bytes.
+  if (!comment.empty()) {
+    jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                      static_cast<unsigned int>(comment.size()));
+  }
   if (!profile.empty()) {
     jpeg_write_icc_profile(&info, profile.data(), static_cast<unsigned int>(profile.size()));
   }
@@ -86,7 +91,8 @@ bool EncodeOrFail(Compressor& compressor, const pixels::DibBitmap& picture, JSAM
 
 namespace WebCopyJpeg {
 
-std::string Encode(const pixels::DibBitmap& picture, std::span<const std::uint8_t> colourProfile) {
+std::string Encode(const pixels::DibBitmap& picture, std::span<const std::uint8_t> colourProfile,
+                   const std::string& comment) {
   std::vector<JSAMPROW> rows(std::size_t(picture.Height()));
   for (std::int32_t y = 0; y < picture.Height(); ++y) {
     // libjpeg reads its input rows without writing them.
@@ -97,7 +103,13 @@ std::string Encode(const pixels::DibBitmap& picture, std::span<const std::uint8_
   constexpr std::size_t kMaxProfileBytes = std::size_t{255} * 65519;
   if (colourProfile.size() > kMaxProfileBytes) colourProfile = {};
   Compressor compressor;
-  if (!EncodeOrFail(compressor, picture, rows.data(), colourProfile)) {
+  // libjpeg would fail a longer one after writing a broken segment header.
+  constexpr std::size_t kMaxCommentBytes = 65533;
+  if (comment.size() > kMaxCommentBytes) {
+    throw platform::RunTimeError(26001, kWebCopySource,
+                                 "The web copy could not be encoded: its comment is too long");
+  }
+  if (!EncodeOrFail(compressor, picture, rows.data(), colourProfile, comment)) {
     const std::string why = compressor.errors.message;
     throw platform::RunTimeError(26001, kWebCopySource,
                                  "The web copy could not be encoded: " + why);

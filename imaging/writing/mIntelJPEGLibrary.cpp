@@ -40,13 +40,13 @@ class RecordRelease {
 namespace mIntelJPEGLibrary {
 
 bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
-                   std::int32_t quality) {
+                   std::int32_t quality, const std::string& comment) {
   static JpegLibrary library;
-  return SaveDibAsJpeg(dib, aFilePath, quality, library);
+  return SaveDibAsJpeg(dib, aFilePath, quality, library, comment);
 }
 
 bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
-                   std::int32_t quality, JpegLibrary& library) {
+                   std::int32_t quality, JpegLibrary& library, const std::string& comment) {
   const std::string path = aFilePath;
   JpegProperties record;
   const std::int32_t initResult = library.Init(record);
@@ -71,6 +71,7 @@ bool SaveDibAsJpeg(const pixels::cDIBSection& dib, const std::string& aFilePath,
   record.JPGWidth = dib.Width();
   record.JPGHeight = dib.Height();
   record.jquality = quality;
+  record.comment = comment;
 
   const std::int32_t writeResult = library.Write(record, JpegLibrary::kWriteWholeImageToFile);
   if (writeResult != JpegLibrary::kOk) {

@@ -26,12 +26,16 @@ std::string Lower(std::string text) {
 
 // Which entries may be the thumbnail of an entry before them, of either
 // type, in a folder that may ignore case: with thumbnails written into the
-// image folder, the batch replaces such a file before its turn comes.
+// image folder, the batch replaces such a file before its turn comes. And
+// which share their thumbnail's name with an entry before them: whether
+// theirs is current can only be told once that one's turn has written it.
 std::vector<bool> DecodedAtTurn(const std::vector<std::string>& entries) {
   std::vector<bool> atTurn(entries.size());
   std::unordered_set<std::string> written;
   for (std::size_t k = 0; k < entries.size(); ++k) {
     atTurn[k] = written.contains(Lower(entries[k]));
+    for (const ThumbnailType type : {ThumbnailType::kJpeg, ThumbnailType::kBitmap})
+      atTurn[k] = atTurn[k] || written.contains(Lower(ThumbnailName(entries[k], type)));
     for (const ThumbnailType type : {ThumbnailType::kJpeg, ThumbnailType::kBitmap})
       written.insert(Lower(ThumbnailName(entries[k], type)));
   }

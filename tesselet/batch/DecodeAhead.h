@@ -33,8 +33,9 @@ using RenderStep =
 // it is handed over whatever the reserve holds), so the picture the window
 // thread waits for can always be loaded and handed over. A picture whose name an
 // earlier picture's thumbnail may take (thumbnails written into the image
-// folder itself) is decoded only at its turn, from the file as the batch has
-// left it by then. Ending it drops what is not started, waits for the
+// folder itself), or whose thumbnail's name an earlier picture's takes, is
+// decoded only at its turn, from the files as the batch has left them by
+// then. Ending it drops what is not started, waits for the
 // pictures being decoded and joins its threads.
 class DecodeAhead {
  public:

@@ -35,6 +35,11 @@ DecodeSettings ThumbnailBatch::ForDecoding(const ThumbnailSettings& settings) co
   decode.imageFolder = settings.imageFolder;
   decode.thumbnail = thumbnails_;
   decode.webCopies = !webFolder_.empty();
+  decode.webFolder = webFolder_;
+  if (thumbnails_) {
+    decode.thumbnailsFolder = settings.thumbnailsFolder;
+    decode.type = settings.type;
+  }
   // Without thumbnails the box and colour settings make nothing.
   if (!thumbnails_) return decode;
   decode.render.MaxWidth = SizeFromText(settings.maxWidthText);
@@ -173,6 +178,9 @@ void ThumbnailBatch::MakeThumbnail(const std::vector<std::string>& entries, std:
     outcome.skipped.push_back({std::int32_t(index + 1), entries[index], std::move(*error)});
     return;
   }
+  // Outputs that already are what they would be stay as they are.
+  if (outputs.current) return;
+  thumbnail.Comment(outputs.thumbnailRecord);
   if (outputs.thumbnail) thumbnail.WriteCanvas(std::move(outputs.thumbnail));
   if (webFolder_.empty()) return;
   try {

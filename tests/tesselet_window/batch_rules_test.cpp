@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -342,12 +343,18 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
   using Change = std::function<void(SettingsView&)>;
   // Thumbnails into the image folder itself, which already holds an old
   // thumbnail of the first picture: the batch replaces it before its turn.
+  // The copies keep their times, which thumbnails record, so every run's
+  // copies make the same files.
+  const auto copy = [](const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::copy_file(from, to);
+    std::filesystem::last_write_time(to, std::filesystem::last_write_time(from));
+  };
   const Change intoTheImageFolder = [&](SettingsView& v) {
     for (const std::string& name : pictures.names)
-      std::filesystem::copy_file(pictures.folder.path() / name,
-                                 std::filesystem::path(v.settings.thumbnailsFolder) / name);
-    std::filesystem::copy_file(otherPictures.folder.path() / "a.jpg",
-                               std::filesystem::path(v.settings.thumbnailsFolder) / "thumba.jpg");
+      copy(pictures.folder.path() / name,
+           std::filesystem::path(v.settings.thumbnailsFolder) / name);
+    copy(otherPictures.folder.path() / "a.jpg",
+         std::filesystem::path(v.settings.thumbnailsFolder) / "thumba.jpg");
     v.settings.imageFolder = v.settings.thumbnailsFolder;
     v.entries = {"a.jpg", "thumba.jpg", "b.bmp", "c.jpg"};
   };
@@ -422,6 +429,238 @@ TEST(ThumbnailBatch, EachPictureTakesTheSettingsOfItsTurnWithAnyNumberOfWorkers)
       EXPECT_TRUE(files[1] != files[0]) << row.rule << ": the change shows";
       EXPECT_TRUE(files[1].at("thumba.jpg") == files[0].at("thumba.jpg"))
           << row.rule << ": from the second picture on";
+    }
+  }
+}
+
+namespace {
+
+// Every file under a folder, by its path under it, with its bytes.
+std::map<std::string, std::string> FilesUnder(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!std::filesystem::exists(folder)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file())
+      files[std::filesystem::relative(entry.path(), folder).string()] =
+          TempFolder::read(entry.path());
+  }
+  return files;
+}
+
+// The picture an output file belongs to, by its name: "thumb" and the
+// picture's name up to its last dot, or the whole name and ".jpg".
+std::string PictureOf(const std::string& output, const std::vector<std::string>& names) {
+  const std::string file = std::filesystem::path(output).filename().string();
+  for (const std::string& name : names) {
+    if (file == name + ".jpg" || file.starts_with("thumb" + name.substr(0, name.rfind('.')) + "."))
+      return name;
+  }
+  return "";
+}
+
+}  // namespace
+
+// A batch over outputs made before decodes and writes only the pictures
+// whose outputs do not record their present file and settings; what it
+// leaves is what a batch from nothing makes, byte for byte.
+TEST(ThumbnailBatch, ARebuildRemakesExactlyWhatChangedAndEqualsABuildFromNothing) {
+  using Change = std::function<void(PictureFolder&, SettingsView&)>;
+  const auto thumbnail = [](const SettingsView& v, const std::string& name) {
+    return std::filesystem::path(v.settings.thumbnailsFolder) / name;
+  };
+  const std::set<std::string> all = {"a.jpg", "b.bmp", "c.jpg", "d.gif", "e.jpg"};
+  const struct {
+    const char* rule;
+    bool web;       // web copies made in both builds
+    Change before;  // the settings of both builds
+    Change change;  // between the builds
+    std::set<std::string> remade;
+    const char* leftAlone = nullptr;  // an output whose picture is gone
+  } rows[] = {
+      {"nothing changed", true, {}, [](PictureFolder&, SettingsView&) {}, {}},
+      {"a photo replaced by another of the same name",
+       false,
+       {},
+       [](PictureFolder& p, SettingsView&) { WritePicture(p.folder, "c.jpg", 70, 50, Qt::cyan); },
+       {"c.jpg"}},
+      {"a photo's time moved by one nanosecond",
+       true,
+       {},
+       [](PictureFolder& p, SettingsView&) {
+         struct stat info {};
+         const std::string path = (p.folder.path() / "e.jpg").string();
+         ASSERT_EQ(::stat(path.c_str(), &info), 0);
+         timespec times[2] = {info.st_atim, info.st_mtim};
+         times[1].tv_nsec = (times[1].tv_nsec + 1) % 1'000'000'000;
+         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+       },
+       {"e.jpg"}},
+      {"another box",
+       true,
+       {},
+       [](PictureFolder&, SettingsView& v) { v.settings.maxHeightText = "40"; },
+       all},
+      {"filling the box",
+       false,
+       {},
+       [](PictureFolder&, SettingsView& v) { v.settings.forcedDimensions = true; },
+       all},
+      {"another colour around a filled box", false,
+       [](PictureFolder&, SettingsView& v) { v.settings.forcedDimensions = true; },
+       [](PictureFolder&, SettingsView& v) { v.settings.backColor = 0x00FF00; }, all},
+      {"web copies asked for",
+       false,
+       {},
+       [](PictureFolder& p, SettingsView&) {
+         std::filesystem::create_directory(p.folder.path() / "Web");
+       },
+       all},
+      {"BMP thumbnails, which record nothing", false,
+       [](PictureFolder&, SettingsView& v) { v.settings.type = ThumbnailType::kBitmap; },
+       [](PictureFolder&, SettingsView&) {}, all},
+      {"a thumbnail removed",
+       true,
+       {},
+       [&](PictureFolder&, SettingsView& v) {
+         std::filesystem::remove(thumbnail(v, "thumbc.jpg"));
+       },
+       {"c.jpg"}},
+      {"a web copy removed",
+       true,
+       {},
+       [](PictureFolder& p, SettingsView&) {
+         std::filesystem::remove(p.folder.path() / "Web/1024/d.gif.jpg");
+       },
+       {"d.gif"}},
+      {"a thumbnail cut short",
+       false,
+       {},
+       [&](PictureFolder&, SettingsView& v) {
+         const std::string bytes = TempFolder::read(thumbnail(v, "thumba.jpg"));
+         TempFolder::write_to(thumbnail(v, "thumba.jpg"), bytes.substr(0, bytes.size() - 40));
+       },
+       {"a.jpg"}},
+      {"a thumbnail from elsewhere, with no record",
+       false,
+       {},
+       [&](PictureFolder& p, SettingsView& v) {
+         std::filesystem::remove(thumbnail(v, "thumbe.jpg"));
+         std::filesystem::copy_file(p.folder.path() / "e.jpg", thumbnail(v, "thumbe.jpg"));
+       },
+       {"e.jpg"}},
+      {"another picture's thumbnail under its name",
+       false,
+       {},
+       [&](PictureFolder&, SettingsView& v) {
+         std::filesystem::remove(thumbnail(v, "thumbc.jpg"));
+         std::filesystem::copy_file(thumbnail(v, "thumbe.jpg"), thumbnail(v, "thumbc.jpg"));
+       },
+       {"c.jpg"}},
+      {"another picture's web copy under its name",
+       true,
+       {},
+       [&](PictureFolder& p, SettingsView&) {
+         const auto web = p.folder.path() / "Web/2048";
+         std::filesystem::remove(web / "c.jpg.jpg");
+         std::filesystem::copy_file(web / "e.jpg.jpg", web / "c.jpg.jpg");
+       },
+       {"c.jpg"}},
+      {"two pictures sharing a thumbnail's name: the later one's stays, so both are made",
+       true,
+       [](PictureFolder& p, SettingsView& v) {
+         p.folder.write("a.gif", tesselet_test::kTinyGif);
+         v.entries.push_back("a.gif");
+       },
+       [](PictureFolder&, SettingsView&) {},
+       {"a.jpg", "a.gif"}},
+      {"a photo gone: its outputs stay",
+       true,
+       {},
+       [](PictureFolder& p, SettingsView& v) {
+         std::filesystem::remove(p.folder.path() / "e.jpg");
+         v.entries.pop_back();
+       },
+       {},
+       "e.jpg"},
+  };
+  const std::vector<std::string> everyName = {"a.jpg", "b.bmp", "c.jpg", "d.gif", "e.jpg", "a.gif"};
+  int run = 0;
+  for (const auto& row : rows) {
+    for (const int workers : {1, 3}) {
+      const std::string why = std::string(row.rule) + ", " + std::to_string(workers) + " workers";
+      PictureFolder pictures;
+      if (row.web) std::filesystem::create_directory(pictures.folder.path() / "Web");
+      SettingsView view = pictures.View("out" + std::to_string(++run));
+      if (row.before) row.before(pictures, view);
+      platform::RecordingHostServices host;
+      tesselet::ThumbnailBatch(view, host, workers).Run();
+      row.change(pictures, view);
+      // Each output as it was, held by a link of its own so that a file
+      // written again cannot take its place unseen.
+      const TempFolder held;
+      std::map<std::string, std::filesystem::path> before;
+      for (const auto& root : {std::filesystem::path(view.settings.thumbnailsFolder),
+                               pictures.folder.path() / "Web"}) {
+        for (const auto& [name, bytes] : FilesUnder(root)) {
+          before[(root / name).string()] = held.path() / std::to_string(before.size());
+          std::filesystem::create_hard_link(root / name, before[(root / name).string()]);
+        }
+      }
+      std::mutex mutex;
+      std::condition_variable started;
+      std::set<std::string> asked, decoded;
+      const tesselet::RenderStep render = [&](const tesselet::DecodeSettings& settings,
+                                              const std::string& source) {
+        const std::string name = std::filesystem::path(source).filename().string();
+        {
+          // The picture whose thumbnail a later one's shares is made only
+          // once that one could have been looked at ahead of its turn.
+          std::unique_lock lock(mutex);
+          asked.insert(name);
+          started.notify_all();
+          if (name == "a.jpg" && view.entries.back() == "a.gif")
+            started.wait_for(lock, std::chrono::seconds(1),
+                             [&] { return asked.contains("a.gif"); });
+        }
+        tesselet::PictureOutputs outputs = tesselet::RenderOutputs(settings, source);
+        std::lock_guard lock(mutex);
+        if (!outputs.current) decoded.insert(name);
+        return outputs;
+      };
+      std::int32_t counted = 0;
+      view.afterPicture = [&](std::int32_t done) { counted = done; };
+      const auto outcome = tesselet::ThumbnailBatch(view, host, workers, render).Run();
+
+      EXPECT_EQ(outcome.kind, tesselet::BatchOutcome::Kind::kCompleted) << why;
+      EXPECT_EQ(counted, std::int32_t(view.entries.size())) << why << ": every picture counts";
+      EXPECT_EQ(decoded, row.remade) << why << ": decoded";
+      std::set<std::string> rewritten;
+      for (const auto& [path, link] : before) {
+        if (std::filesystem::exists(path) && !std::filesystem::equivalent(path, link))
+          rewritten.insert(PictureOf(path, everyName));
+      }
+      EXPECT_EQ(rewritten, row.remade) << why << ": written again";
+      const auto rebuilt = FilesUnder(pictures.folder.path());
+      // The same folder built from nothing.
+      std::filesystem::remove_all(view.settings.thumbnailsFolder);
+      std::filesystem::create_directory(view.settings.thumbnailsFolder);
+      if (std::filesystem::exists(pictures.folder.path() / "Web")) {
+        std::filesystem::remove_all(pictures.folder.path() / "Web");
+        std::filesystem::create_directory(pictures.folder.path() / "Web");
+      }
+      view.afterPicture = {};
+      tesselet::ThumbnailBatch(view, host, workers).Run();
+      auto fromNothing = FilesUnder(pictures.folder.path());
+      std::size_t gone = 0;
+      for (const auto& [path, bytes] : rebuilt) {
+        if (row.leftAlone && PictureOf(path, everyName) == row.leftAlone &&
+            !fromNothing.contains(path)) {
+          fromNothing[path] = bytes;
+          ++gone;
+        }
+      }
+      EXPECT_EQ(gone, row.leftAlone ? (row.web ? 4u : 1u) : 0u) << why << ": outputs left alone";
+      EXPECT_TRUE(rebuilt == fromNothing) << why << ": the same files, byte for byte";
     }
   }
 }
