@@ -3,7 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "orvale/builder/ProgramName.h"
@@ -12,7 +16,12 @@
 
 namespace orvale {
 
-void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& page) {
+namespace {
+
+// Where the page's bytes go, piece by piece.
+using PageSink = std::function<void(std::string_view)>;
+
+void EmitTemplateLines(const std::string& templatePath, const PageSink& sink) {
   const platform::FileDescriptor file(::open(templatePath.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.isOpen()) throw platform::RunTimeError::fromErrno(errno, kProgramName);
   std::vector<char> buffer(1 << 16);
@@ -38,18 +47,53 @@ void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& pa
         afterReturn = false;
       }
     }
-    page.write(out);
+    sink(out);
   }
-  if (lineOpen) page.write("\r\n");
+  if (lineOpen) sink("\r\n");
+}
+
+void EmitPage(const std::string& listText, const std::string& headTemplatePath,
+              const std::string& tailTemplatePath, const PageSink& sink) {
+  EmitTemplateLines(headTemplatePath, sink);
+  sink(std::string_view(listText).substr(0, listText.empty() ? 0 : listText.size() - 1));
+  EmitTemplateLines(tailTemplatePath, sink);
+}
+
+// Whether the file at the path holds exactly the page's bytes, read a
+// piece at a time beside them.
+bool FileHoldsPage(const std::string& pagePath, const std::string& listText,
+                   const std::string& headTemplatePath, const std::string& tailTemplatePath) {
+  const platform::FileDescriptor file(::open(pagePath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.isOpen()) return false;
+  std::vector<char> held(1 << 16);
+  bool same = true;
+  EmitPage(listText, headTemplatePath, tailTemplatePath, [&](std::string_view piece) {
+    while (same && !piece.empty()) {
+      const std::size_t size = std::min(piece.size(), held.size());
+      same = file.readSome(held.data(), size) == ssize_t(size) &&
+             std::equal(held.begin(), held.begin() + std::ptrdiff_t(size), piece.begin());
+      piece.remove_prefix(size);
+    }
+  });
+  char more = 0;
+  return same && file.readSome(&more, 1) == 0;
+}
+
+}  // namespace
+
+void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& page) {
+  EmitTemplateLines(templatePath, [&](std::string_view piece) { page.write(piece); });
 }
 
 void WritePageFile(const std::string& pagePath, const std::string& listText,
                    const std::string& headTemplatePath, const std::string& tailTemplatePath) {
+  // A page this user may not write is refused here, whether or not it
+  // would change.
   platform::AtomicFile page(pagePath, kProgramName);
+  if (FileHoldsPage(pagePath, listText, headTemplatePath, tailTemplatePath)) return;
   page.open();
-  CopyTemplateLines(headTemplatePath, page);
-  page.write(listText.substr(0, listText.empty() ? 0 : listText.size() - 1));
-  CopyTemplateLines(tailTemplatePath, page);
+  EmitPage(listText, headTemplatePath, tailTemplatePath,
+           [&](std::string_view piece) { page.write(piece); });
   page.commit();
 }
 

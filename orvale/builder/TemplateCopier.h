@@ -17,6 +17,8 @@ void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& pa
 // Writes the page in one step: the head template's lines, the quoted picture
 // list without its final comma (so the tail template closes the list), then
 // the tail template's lines. The old page stays until the new one is whole.
+// A page that already holds exactly these bytes is left as it is, its time
+// included, so a build that changes nothing changes no file.
 void WritePageFile(const std::string& pagePath, const std::string& listText,
                    const std::string& headTemplatePath, const std::string& tailTemplatePath);
 

@@ -143,3 +143,35 @@ TEST_F(ScanFolderTest, AFolderTheUserCannotReadIsAnAccessError) {
     EXPECT_EQ(*status, 0) << row.rule;
   }
 }
+
+// A page that already holds exactly its bytes is left as it is (the same
+// file, not a copy written over it); any other is replaced. The question
+// comes first either way.
+TEST_F(ScanFolderTest, ThePageIsWrittenOnlyWhenItsBytesWouldChange) {
+  const std::string expected = "H1\r\nH2\r\n\r\n\"a.jpg\"T1\r\nT2\r\n";
+  const struct {
+    const char* rule;
+    std::string old;
+    bool kept;
+  } rows[] = {
+      {"the same bytes", expected, true},
+      {"one byte differs", expected.substr(0, expected.size() - 1) + "x", false},
+      {"one byte more", expected + "x", false},
+      {"one byte less", expected.substr(0, expected.size() - 1), false},
+      {"empty", "", false},
+  };
+  photos.write("a.jpg", "x");
+  const TempFolder held;
+  for (const auto& row : rows) {
+    const auto old = photos.write("Index.htm", row.old);
+    std::filesystem::remove(held.path() / "old");
+    std::filesystem::create_hard_link(old, held.path() / "old");
+    host.questions.clear();
+    host.answers = {true};
+    build();
+    EXPECT_EQ(host.questions.size(), 1u) << row.rule;
+    EXPECT_TRUE(outcome.pageWritten) << row.rule;
+    EXPECT_EQ(page(), expected) << row.rule;
+    EXPECT_EQ(std::filesystem::equivalent(old, held.path() / "old"), row.kept) << row.rule;
+  }
+}
