@@ -139,6 +139,11 @@ void DecodeAhead::Work(std::stop_token stop) {
     }
     result.done = true;
     if (!lock.owns_lock()) lock.lock();
+    // A picture whose outputs are current holds nothing while it waits, so
+    // it does not count against how far ahead decoding goes: in a folder
+    // where only a few pictures changed, the next changed one is decoded
+    // beside the one in hand, however many current ones lie between them.
+    if (!result.error && result.outputs.current && generation == generation_) ++lookahead_;
     if (!result.error && !Park(lock, stop, index, generation, result.outputs)) {
       if (stop.stop_requested()) return;
       continue;

@@ -84,7 +84,8 @@ class DecodeAhead {
   std::size_t next_ = 0;          // the next entry to start
   std::size_t taken_ = 0;         // entries taken so far
   bool waitedFor_ = false;        // Take waits for entry taken_
-  std::size_t lookahead_ = 0;     // how far past the taken ones decoding may go
+  std::size_t lookahead_ = 0;     // how far past the taken ones decoding may go,
+                                  // pictures found current not counted
   std::vector<std::jthread> threads_;
 };
 

@@ -665,6 +665,38 @@ TEST(ThumbnailBatch, ARebuildRemakesExactlyWhatChangedAndEqualsABuildFromNothing
   }
 }
 
+// A picture found current holds nothing while it waits: however many of
+// them lie between two pictures to decode, the second is decoded while the
+// first still is.
+TEST(DecodeAhead, PicturesFoundCurrentDoNotCountAgainstHowFarItLooksAhead) {
+  std::mutex mutex;
+  std::condition_variable started;
+  bool lastStarted = false;
+  const tesselet::RenderStep render = [&](const tesselet::DecodeSettings&,
+                                          const std::string& source) {
+    tesselet::PictureOutputs outputs;
+    std::unique_lock lock(mutex);
+    if (source.ends_with("/p0.jpg")) {
+      started.wait_for(lock, std::chrono::seconds(10), [&] { return lastStarted; });
+    } else if (source.ends_with("/p199.jpg")) {
+      lastStarted = true;
+      started.notify_all();
+    } else {
+      outputs.current = true;
+    }
+    return outputs;
+  };
+  tesselet::DecodeSettings settings;
+  settings.imageFolder = "/pictures";
+  std::vector<std::string> entries;
+  for (int k = 0; k < 200; ++k) entries.push_back("p" + std::to_string(k) + ".jpg");
+  tesselet::DecodeAhead decoding(2, render);
+  decoding.Start(entries, settings);
+  decoding.Take(0, settings);
+  std::lock_guard lock(mutex);
+  EXPECT_TRUE(lastStarted);
+}
+
 // Counted as renders started minus pictures asked for: however fast the
 // workers, they wait once that many are decoding or done and not taken.
 // Finished pictures wait in the memory pool's reserve; the one asked for is
