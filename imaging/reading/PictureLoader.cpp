@@ -3,18 +3,22 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <new>
 
 #include "imaging/ErrorSources.h"
 #include "imaging/pixels/PictureOrientation.h"
+#include "imaging/reading/HeifPictureDecoder.h"
 #include "imaging/reading/JpegHeader.h"
 #include "imaging/reading/JpegPictureDecoder.h"
 #include "imaging/reading/PictureErrors.h"
 #include "imaging/reading/ProgressiveDcDecoder.h"
 #include "imaging/reading/QtPictureDecoder.h"
+#include "imaging/reading/WebPPictureDecoder.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 
@@ -51,6 +55,16 @@ bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
   return size >= length && std::memcmp(bytes, magic, length) == 0;
 }
 
+// An ISO media file whose first box names a HEIF brand of still pictures
+// (HEVC-coded, or any coding); AVIF's brands are not among them.
+bool IsHeif(const std::uint8_t* bytes, std::size_t size) {
+  if (size < 12 || std::memcmp(bytes + 4, "ftyp", 4) != 0) return false;
+  static constexpr const char* kBrands[] = {"heic", "heix", "heim", "heis", "hevc",
+                                            "hevx", "mif1", "msf1", "heif"};
+  return std::any_of(std::begin(kBrands), std::end(kBrands),
+                     [&](const char* brand) { return std::memcmp(bytes + 8, brand, 4) == 0; });
+}
+
 }  // namespace
 
 PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
@@ -80,8 +94,17 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   } else if (StartsWith(bytes, size_, "GIF87a", 6) || StartsWith(bytes, size_, "GIF89a", 6)) {
     decoder_ =
         std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Gif, path_, limits);
+  } else if (StartsWith(bytes, size_, "\x89PNG\r\n\x1A\n", 8)) {
+    decoder_ =
+        std::make_unique<QtPictureDecoder>(bytes_.get(), size_, PictureFormat::Png, path_, limits);
+  } else if (size_ >= 12 && StartsWith(bytes, size_, "RIFF", 4) &&
+             std::memcmp(bytes + 8, "WEBP", 4) == 0) {
+    decoder_ = std::make_unique<WebPPictureDecoder>(bytes, size_, path_, limits);
+  } else if (IsHeif(bytes, size_)) {
+    decoder_ = std::make_unique<HeifPictureDecoder>(bytes, size_, path_, limits);
   } else {
-    throw PictureErrors::InvalidPicture(path_, "the file is not a JPEG, BMP or GIF picture");
+    throw PictureErrors::InvalidPicture(
+        path_, "the file is not a JPEG, PNG, WebP, HEIF, BMP or GIF picture");
   }
   const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
   width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();

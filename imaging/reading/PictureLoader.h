@@ -13,8 +13,9 @@ namespace imaging::reading {
 
 class PictureDecoder;
 
-// The picture loader: reads a JPEG, BMP or GIF file (told apart by their
-// first bytes, not by the name) into a picture. Making the loader reads the
+// The picture loader: reads a JPEG, PNG, WebP, HEIF (the primary picture),
+// BMP or GIF file (told apart by their first bytes, not by the name) into a
+// picture. Making the loader reads the
 // file and its header, so the picture's full size, as shown, is known before
 // any pixel is decoded; Load then decodes it, a JPEG at a reduced scale when
 // only a smaller picture is needed. Anything that is not a loadable picture
@@ -55,7 +56,8 @@ class PictureLoader {
   PictureLoader(const PictureLoader&) = delete;
   PictureLoader& operator=(const PictureLoader&) = delete;
 
-  // Full size as shown (JPEG EXIF orientation applied).
+  // Full size as shown (JPEG EXIF orientation, HEIF turns and mirrors
+  // applied).
   std::int32_t Width() const;
   std::int32_t Height() const;
   // The file's ICC colour profile (empty when it has none), kept after Load.

@@ -7,12 +7,24 @@
 #include "imaging/reading/FramePainter.h"
 #include "imaging/reading/GifHeader.h"
 #include "imaging/reading/PictureErrors.h"
+#include "imaging/reading/PngHeader.h"
 
 namespace imaging::reading {
 
 namespace {
 
 constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
+
+const char* ReaderFormat(PictureFormat format) {
+  switch (format) {
+    case PictureFormat::Gif:
+      return "gif";
+    case PictureFormat::Png:
+      return "png";
+    default:
+      return "bmp";
+  }
+}
 
 }  // namespace
 
@@ -25,6 +37,8 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, Picture
   if (format_ == PictureFormat::Gif) {
     layout_ = GifHeader::Read(data, size, path_, limits_.MaxPixels);
     GifHeader::FitScreenToFirstFrame(data, size);
+  } else if (format_ == PictureFormat::Png) {
+    layout_ = PngHeader::Read(data, size, path_, limits_.MaxPixels);
   } else {
     layout_ = BmpHeader::Read(data, size, path_, limits_.MaxPixels);
     if (BitFieldPixels::Applies(data, size)) bitFields_.emplace(data, size, path_);
@@ -33,7 +47,7 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, Picture
   buffer_.setBuffer(&bytes_);
   buffer_.open(QIODevice::ReadOnly);
   reader_.setDevice(&buffer_);
-  reader_.setFormat(format_ == PictureFormat::Gif ? "gif" : "bmp");
+  reader_.setFormat(ReaderFormat(format_));
   reader_.setDecideFormatFromContent(false);
 }
 

@@ -16,7 +16,8 @@
 
 namespace imaging::reading {
 
-// Reads a BMP or GIF (its first frame) held in memory through QImageReader.
+// Reads a BMP, PNG or GIF (its first frame) held in memory through
+// QImageReader.
 // Our own reading of the header gives the picture's size and where the
 // frame lies (a top-down BMP's size as any other's; a GIF's screen with its
 // first frame placed on it), and the memory the decode will hold is checked
@@ -28,7 +29,7 @@ class QtPictureDecoder final : public PictureDecoder {
  public:
   // The bytes are borrowed and must outlive the decoder; a GIF's header is
   // rewritten in them so that the reader allocates its first frame only.
-  // The format is Bmp or Gif.
+  // The format is Bmp, Png or Gif.
   QtPictureDecoder(std::uint8_t* data, std::size_t size, PictureFormat format,
                    const std::string& path, const DecodeLimits& limits);
 

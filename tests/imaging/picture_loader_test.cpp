@@ -10,6 +10,7 @@
 #include "platform/RunTimeError.h"
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
+#include "tests/imaging/PictureEncoders.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
@@ -34,7 +35,7 @@ Picture Smooth(int width, int height) {
   });
 }
 
-TEST(PictureLoader, JpegKindsLoadWithTheirColours) {
+TEST(PictureLoader, EachKindLoadsWithItsColours) {
   TempFolder folder;
   const Picture smooth = Smooth(48, 32);
   const Picture grey = Make(48, 32, [](int x, int y) { return Rgb{x * 5, x * 5, x * 5 + 0 * y}; });
@@ -57,6 +58,10 @@ TEST(PictureLoader, JpegKindsLoadWithTheirColours) {
       {"greyscale", folder.write("d.jpg", EncodeJpeg(grey, 95, TJSAMP_GRAY)), grey, 3},
       {"arithmetic-coded", Fixture("arithmetic.jpg"), fixture, 16},
       {"restart markers", Fixture("restart-markers.jpg"), fixture, 16},
+      {"PNG", folder.write("e.png", EncodePng(smooth)), smooth, 0},
+      {"WebP, lossless", folder.write("f.webp", EncodeWebP(smooth)), smooth, 0},
+      {"WebP, lossy", folder.write("g.webp", EncodeWebP(smooth, 95)), smooth, 8},
+      {"HEIC", folder.write("h.heic", EncodeHeic(smooth, 95)), smooth, 8},
   };
   for (const Case& c : cases) {
     const StdPicture picture = PictureLoader::LoadPicture(c.file.string());
@@ -117,6 +122,32 @@ TEST(PictureLoader, JpegDecodesAtTheSmallestScaleThatCoversTheSizeAskedFor) {
   }
 }
 
+// The formats decoded whole (HEIC, PNG) are reduced after decoding, WebP
+// while it is decoded: each gives the smallest offered scale that covers
+// the size asked for.
+TEST(PictureLoader, OtherFormatsLoadAtTheSmallestScaleThatCoversTheSizeAskedFor) {
+  TempFolder folder;
+  const Picture photo = Photo(320, 240);
+  struct Case {
+    const char* rule;
+    std::filesystem::path file;
+    int minWidth, minHeight, width, height;
+  };
+  const Case cases[] = {
+      {"HEIC at 1/8", folder.write("a.heic", EncodeHeic(photo, 50)), 40, 30, 40, 30},
+      {"WebP at 1/8", folder.write("b.webp", EncodeWebP(photo, 50)), 40, 30, 40, 30},
+      {"WebP at 1/4", folder.write("c.webp", EncodeWebP(photo, 50)), 41, 30, 80, 60},
+      {"PNG at 1/2", folder.write("d.png", EncodePng(photo)), 100, 100, 160, 120},
+  };
+  for (const Case& c : cases) {
+    PictureLoader loader(c.file.string());
+    const StdPicture picture = loader.Load(c.minWidth, c.minHeight);
+    EXPECT_EQ(picture.Bitmap()->Width(), c.width) << c.rule;
+    EXPECT_EQ(picture.Bitmap()->Height(), c.height) << c.rule;
+    EXPECT_EQ(picture.Width(), 320) << "the full size stays known: " << c.rule;
+  }
+}
+
 TEST(PictureLoader, ExifOrientationGivesTheSizeAsShown) {
   TempFolder folder;
   const std::string jpeg = EncodeJpeg(Photo(40, 24));
@@ -145,6 +176,34 @@ TEST(PictureLoader, ExifOrientationGivesTheSizeAsShown) {
   // Only the first EXIF block counts; a later one is a thumbnail's or a copy's.
   const std::string twice = WithExifOrientation(WithExifOrientation(jpeg, 3), 6);
   EXPECT_EQ(PictureLoader::LoadPicture(folder.write("twice.jpg", twice).string()).Orientation(), 6);
+}
+
+// A HEIC's turns and mirrors are applied as it is decoded: its size and
+// pixels are as shown, and nothing is left for an orientation to turn.
+TEST(PictureLoader, HeicTurnsAndMirrorsGiveThePictureAsShown) {
+  TempFolder folder;
+  const Rgb colours[] = {{230, 30, 30}, {30, 200, 40}, {40, 40, 220}, {240, 230, 60}};
+  const Picture upright =
+      Make(64, 32, [&](int x, int y) { return colours[x / 32 + 2 * (y / 16)]; });
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    SCOPED_TRACE(orientation);
+    const auto file = folder.write(
+        "o.heic", EncodeHeic(StoreWithOrientation(upright, orientation), 90, orientation));
+    PictureLoader loader(file.string());
+    EXPECT_EQ(loader.Width(), 64);
+    EXPECT_EQ(loader.Height(), 32);
+    const StdPicture picture = loader.Load(64, 32);
+    ASSERT_EQ(picture.Bitmap()->Width(), 64);
+    ASSERT_EQ(picture.Bitmap()->Height(), 32);
+    EXPECT_EQ(picture.Orientation(), 1);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+      const Rgb shown = PixelOf(*picture.Bitmap(), 16 + 32 * (quarter % 2), 8 + 16 * (quarter / 2));
+      const Rgb expected = colours[quarter];
+      EXPECT_NEAR(shown.red, expected.red, 12) << quarter;
+      EXPECT_NEAR(shown.green, expected.green, 12) << quarter;
+      EXPECT_NEAR(shown.blue, expected.blue, 12) << quarter;
+    }
+  }
 }
 
 TEST(PictureLoader, TruncatedJpegGivesThePartThatIsThere) {
@@ -265,6 +324,14 @@ std::string BmpHeaderOnly(int width, int height) {
   return header;
 }
 
+// The PNG with its header's colour type changed (its checksum left as it
+// was: the header is read before any checksum is).
+std::string WithPngColourType(const Picture& picture, int colourType) {
+  std::string png = EncodePng(picture);
+  png[25] = char(colourType);
+  return png;
+}
+
 // The last scan of a progressive file, repeated until the file has many
 // hundreds of scans: each costs a pass over the whole picture.
 std::string ScanFlood() {
@@ -281,6 +348,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
   const std::string jpeg = EncodeJpeg(Smooth(32, 32));
   const std::string progressive = EncodeJpeg(Smooth(32, 32), 90, TJSAMP_420, TJFLAG_PROGRESSIVE);
   const Picture smooth = Smooth(32, 32);
+  const std::string heic = EncodeHeic(smooth);
   struct Case {
     const char* rule;
     std::filesystem::path file;
@@ -298,7 +366,7 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
       {"empty file", folder.write("empty.jpg", ""), platform::kInvalidPicture,
        "Invalid picture: {} (the file is empty)"},
       {"another format", folder.write("text.jpg", "just some text"), platform::kInvalidPicture,
-       "Invalid picture: {} (the file is not a JPEG, BMP or GIF picture)"},
+       "Invalid picture: {} (the file is not a JPEG, PNG, WebP, HEIF, BMP or GIF picture)"},
       {"a JPEG the decoder cannot start on", folder.write("start.jpg", jpeg.substr(0, 30)),
        platform::kInvalidPicture,
        "Invalid picture: {} (the JPEG data ends before the picture starts)"},
@@ -328,6 +396,25 @@ TEST(PictureLoader, AnythingThatIsNotALoadablePictureRaisesAnErrorNamingTheFile)
        "Invalid picture: {} (the file is 100663297 bytes, more than the 96 MB a picture file may "
        "have)"},
       {"a flood of scans", folder.write("flood.jpg", ScanFlood()), platform::kInvalidPicture, ""},
+      {"a PNG cut after its header", folder.write("cut.png", EncodePng(smooth).substr(0, 40)),
+       platform::kInvalidPicture, ""},
+      {"a PNG header of a pixel kind PNG has not",
+       folder.write("kind.png", WithPngColourType(smooth, 5)), platform::kInvalidPicture,
+       "Invalid picture: {} (the PNG header declares an unknown pixel kind)"},
+      {"a WebP cut short", folder.write("cut.webp", EncodeWebP(smooth, 90).substr(0, 60)),
+       platform::kInvalidPicture,
+       "Invalid picture: {} (the picture cannot be decoded: the data ends early)"},
+      {"a WebP header claiming 16383 x 16383 pixels",
+       folder.write("huge.webp", WithWebPSize(EncodeWebP(smooth, 90), 16383, 16383)),
+       platform::kInvalidPicture,
+       "Invalid picture: {} (the picture is 16383 x 16383 pixels, more than the 100 megapixels a "
+       "picture may have)"},
+      {"a HEIC cut short", folder.write("cut.heic", heic.substr(0, heic.size() / 2)),
+       platform::kInvalidPicture, ""},
+      {"a HEIC header claiming 12000 x 9000 pixels",
+       folder.write("huge.heic", WithHeifSize(heic, 12000, 9000)), platform::kInvalidPicture,
+       "Invalid picture: {} (the picture is 12000 x 9000 pixels, more than the 100 megapixels a "
+       "picture may have)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
