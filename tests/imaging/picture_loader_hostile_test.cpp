@@ -12,6 +12,7 @@
 #include "platform/RunTimeError.h"
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
+#include "tests/imaging/PictureEncoders.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
@@ -142,9 +143,15 @@ TEST(PictureLoaderHostile, SpecialFilesAreRefusedWithoutWaiting) {
 // space held to 64 MB more than the test has mapped.)
 TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
   TempFolder folder;
+  const test_pictures::Picture small = test_pictures::Make(32, 32, [](int x, int y) {
+    return test_pictures::Rgb{x * 8, y * 8, 90};
+  });
+  const std::string lossless =
+      test_pictures::WithLosslessWebPSize(test_pictures::EncodeWebP(small), 10000, 10000);
   const struct {
     const char* name;
     const char* outcome;
+    std::string made = {};  // made here, not taken from the corpus
   } rows[] = {
       {"rle8-1k-declaring-10000x10000.bmp",
        "error 481: Invalid picture: {} (the file is 1080 bytes, too few for the 10000 x 10000 "
@@ -164,10 +171,20 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
       // The screen is not data: with nothing on most of it, it costs what
       // its reduced picture does.
       {"screen-10000-in-43-bytes.gif", "loaded 10000 x 10000"},
+      // Every pixel of a lossless WebP is held while it is decoded.
+      {"lossless-cut-declaring-10000x10000.webp",
+       "error 481: Invalid picture: {} (the file is 1 bytes, too few for the 10000 x 10000 pixels "
+       "its header declares)",
+       lossless.substr(0, lossless.size() - 8)},
+      // HEIC is decoded at full size whatever is asked for.
+      {"declaring-9000x9000.heic",
+       "error 481: Invalid picture: {} (the picture is 9000 x 9000 pixels; its decode would take "
+       "545 MB, more than the 320 MB a picture may take)",
+       test_pictures::WithHeifSize(test_pictures::EncodeHeic(small), 9000, 9000)},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    const auto file = Write(folder, row.name);
+    const auto file = row.made.empty() ? Write(folder, row.name) : folder.write(row.name, row.made);
     std::string expected = row.outcome;
     if (const auto at = expected.find("the file is "); at != std::string::npos) {
       const auto end = expected.find(" bytes", at);

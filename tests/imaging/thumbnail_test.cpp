@@ -10,6 +10,7 @@
 #include "imaging/thumbnail/ThumbnailLayout.h"
 #include "imaging/thumbnail/cThumbnail.h"
 #include "platform/RunTimeError.h"
+#include "tests/imaging/PictureEncoders.h"
 #include "tests/imaging/TestPictures.h"
 #include "tests/support/ExpectRunTimeError.h"
 #include "tests/support/TempFolder.h"
@@ -96,6 +97,31 @@ TEST(cThumbnail, APictureThatFitsIsCopiedPixelForPixel) {
   ASSERT_EQ(canvas->Width(), 40);
   ASSERT_EQ(canvas->Height(), 30);
   EXPECT_EQ(MaxDifference(*canvas, *picture.Bitmap()), 0);
+}
+
+TEST(cThumbnail, PicturesOfTheOtherFormatsGiveThumbnailsOfTheirColours) {
+  TempFolder folder;
+  const Picture flat = Make(640, 480, [](int, int) { return Rgb{200, 90, 30}; });
+  const struct {
+    const char* rule;
+    std::filesystem::path file;
+  } rows[] = {
+      {"PNG", folder.write("p.png", EncodePng(flat))},
+      {"WebP", folder.write("p.webp", EncodeWebP(flat, 80))},
+      {"HEIC", folder.write("p.heic", EncodeHeic(flat, 80))},
+  };
+  for (const auto& row : rows) {
+    const auto written = folder.path() / (std::string("thumb-") + row.rule + ".bmp");
+    cThumbnail thumbnail;
+    thumbnail.DestFilePath(written.string());
+    thumbnail.CreateFromFile(row.file.string());
+    const QImage image(QString::fromStdString(written.string()));
+    ASSERT_EQ(image.size(), QSize(50, 38)) << row.rule;
+    const QRgb centre = image.pixel(25, 19);
+    EXPECT_NEAR(qRed(centre), 200, 3) << row.rule;
+    EXPECT_NEAR(qGreen(centre), 90, 3) << row.rule;
+    EXPECT_NEAR(qBlue(centre), 30, 3) << row.rule;
+  }
 }
 
 TEST(cThumbnail, ForcedThumbnailCentresThePictureOnTheBackgroundColour) {
