@@ -45,8 +45,8 @@ class cThumbnail {
   // Renders the picture and writes the thumbnail file.
   void CreateFromStdPicture(const pixels::StdPicture& aStdPicture) const;
 
-  // Loads the picture file (JPEG, BMP or GIF) and makes its thumbnail:
-  // RenderFile, then WriteCanvas.
+  // Loads the picture file (any the picture loader reads) and makes its
+  // thumbnail: RenderFile, then WriteCanvas.
   void CreateFromFile(const std::string& aFilePath) const;
 
   // The thumbnail as it is written, before any encoding.
