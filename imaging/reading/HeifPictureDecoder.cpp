@@ -1,7 +1,6 @@
 #include "imaging/reading/HeifPictureDecoder.h"
 
 #include <QImage>
-#include <algorithm>
 
 #include "imaging/reading/FramePainter.h"
 #include "imaging/reading/PictureErrors.h"
@@ -11,8 +10,6 @@ namespace imaging::reading {
 namespace {
 
 constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
-// What the video decoder keeps a pixel about its blocks, generously.
-constexpr std::int64_t kBlockRecordBytesPerPixel = 1;
 
 // libheif loads its decoders once for the whole process, before the first
 // file is read, and unloads them when the process ends.
@@ -82,9 +79,7 @@ pixels::DecodeScale HeifPictureDecoder::ScaleFor(std::int32_t minWidth,
 std::int64_t HeifPictureDecoder::DecodeBytes(pixels::DecodeScale scale) const {
   const std::int64_t planes = (hasAlpha_ ? 4 : 3) * bytesPerSample_;
   const std::int64_t converted = hasAlpha_ ? 4 : 3;
-  const std::int64_t perPixel =
-      std::max(2 * planes, planes + converted) + kBlockRecordBytesPerPixel;
-  return perPixel * width_ * height_ +
+  return (3 * planes + converted) * width_ * height_ +
          pixels::DibBitmap::StrideFor(pixels::ScaledSide(width_, scale)) *
              std::int64_t{pixels::ScaledSide(height_, scale)};
 }

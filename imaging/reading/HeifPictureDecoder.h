@@ -35,11 +35,12 @@ class HeifPictureDecoder final : public PictureDecoder {
 
   // 1/1, 1/2, 1/4 or 1/8.
   pixels::DecodeScale ScaleFor(std::int32_t minWidth, std::int32_t minHeight) const override;
-  // At its peak libheif holds two sets of colour planes at full size (the
-  // video decoder's and its own, or its own turned and the one turned
-  // from), or one set and its RGB conversion; planes are counted as 4:4:4,
-  // the most they take, with the decoder's block records besides. Ours of
-  // the picture at the scale comes on top.
+  // At its peak libheif holds three sets of colour planes at full size
+  // (the video decoder's, its own copy, and the planar RGB its conversion
+  // passes through) and the interleaved RGB it converts them to; the planes
+  // are counted as 4:4:4, the most they take. Ours of the picture at the
+  // scale comes on top. (A 6000 x 4000 photo, 4:2:0, was measured at 9.3
+  // bytes a pixel of peak memory; this counts 12.)
   std::int64_t DecodeBytes(pixels::DecodeScale scale) const override;
   pixels::StdPicture Decode(pixels::DecodeScale scale) override;
 

@@ -179,7 +179,7 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
       // HEIC is decoded at full size whatever is asked for.
       {"declaring-9000x9000.heic",
        "error 481: Invalid picture: {} (the picture is 9000 x 9000 pixels; its decode would take "
-       "545 MB, more than the 320 MB a picture may take)",
+       "931 MB, more than the 320 MB a picture may take)",
        test_pictures::WithHeifSize(test_pictures::EncodeHeic(small), 9000, 9000)},
   };
   for (const auto& row : rows) {
