@@ -84,6 +84,16 @@ inline std::string EncodeHeic(const Picture& stored, int quality = 90, int orien
   return bytes;
 }
 
+// A PNG whose image header declares another size (its checksum left as it
+// was: the header is read before any checksum is).
+inline std::string WithPngSize(std::string png, std::uint32_t width, std::uint32_t height) {
+  for (int i = 0; i < 4; ++i) {
+    png[16 + i] = char(width >> (24 - 8 * i));
+    png[20 + i] = char(height >> (24 - 8 * i));
+  }
+  return png;
+}
+
 // A lossy WebP (its first chunk "VP8 ") declaring another size in its frame
 // header; the file is otherwise the same.
 inline std::string WithWebPSize(std::string webp, int width, int height) {

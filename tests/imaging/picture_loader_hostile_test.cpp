@@ -171,6 +171,10 @@ TEST(PictureLoaderHostile, HeadersPromisingMoreThanTheirFileHoldsCostNoMemory) {
       // The screen is not data: with nothing on most of it, it costs what
       // its reduced picture does.
       {"screen-10000-in-43-bytes.gif", "loaded 10000 x 10000"},
+      {"declaring-4000x4000.png",
+       "error 481: Invalid picture: {} (the file is 1 bytes, too few for the 4000 x 4000 pixels "
+       "its header declares)",
+       test_pictures::WithPngSize(test_pictures::EncodePng(small), 4000, 4000)},
       // Every pixel of a lossless WebP is held while it is decoded.
       {"lossless-cut-declaring-10000x10000.webp",
        "error 481: Invalid picture: {} (the file is 1 bytes, too few for the 10000 x 10000 pixels "
