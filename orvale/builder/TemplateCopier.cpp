@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "orvale/builder/ProgramName.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
 
@@ -80,10 +81,6 @@ bool FileHoldsPage(const std::string& pagePath, const std::string& listText,
 }
 
 }  // namespace
-
-void CopyTemplateLines(const std::string& templatePath, platform::AtomicFile& page) {
-  EmitTemplateLines(templatePath, [&](std::string_view piece) { page.write(piece); });
-}
 
 void WritePageFile(const std::string& pagePath, const std::string& listText,
                    const std::string& headTemplatePath, const std::string& tailTemplatePath) {
