@@ -18,6 +18,10 @@ struct DecodeScale {
 // (as TurboJPEG counts it).
 std::int32_t ScaledSide(std::int32_t side, DecodeScale scale);
 
+// The reductions of a decoder that reduces by halving (or by painting every
+// other pixel): 1/2, 1/4 and 1/8.
+inline constexpr DecodeScale kHalvingScales[] = {{1, 2}, {1, 4}, {1, 8}};
+
 // The smallest of the reducing scales offered (enlarging ones are passed
 // over) whose result still covers minWidth x minHeight; 1/1 when none does.
 DecodeScale ChooseScale(std::int32_t width, std::int32_t height, std::int32_t minWidth,

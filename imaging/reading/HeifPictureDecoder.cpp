@@ -9,8 +9,6 @@ namespace imaging::reading {
 
 namespace {
 
-constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
-
 // libheif loads its decoders once for the whole process, before the first
 // file is read, and unloads them when the process ends.
 void LoadLibrary() {
@@ -73,7 +71,7 @@ HeifPictureDecoder::~HeifPictureDecoder() = default;
 
 pixels::DecodeScale HeifPictureDecoder::ScaleFor(std::int32_t minWidth,
                                                  std::int32_t minHeight) const {
-  return pixels::ChooseScale(width_, height_, minWidth, minHeight, kOfferedScales);
+  return pixels::ChooseScale(width_, height_, minWidth, minHeight, pixels::kHalvingScales);
 }
 
 std::int64_t HeifPictureDecoder::DecodeBytes(pixels::DecodeScale scale) const {

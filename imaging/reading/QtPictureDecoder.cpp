@@ -13,8 +13,6 @@ namespace imaging::reading {
 
 namespace {
 
-constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
-
 const char* ReaderFormat(PictureFormat format) {
   switch (format) {
     case PictureFormat::Gif:
@@ -53,7 +51,8 @@ QtPictureDecoder::QtPictureDecoder(std::uint8_t* data, std::size_t size, Picture
 
 pixels::DecodeScale QtPictureDecoder::ScaleFor(std::int32_t minWidth,
                                                std::int32_t minHeight) const {
-  return pixels::ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight, kOfferedScales);
+  return pixels::ChooseScale(layout_.Width, layout_.Height, minWidth, minHeight,
+                             pixels::kHalvingScales);
 }
 
 std::int64_t QtPictureDecoder::FrameBytes() const {

@@ -10,7 +10,6 @@ namespace imaging::reading {
 
 namespace {
 
-constexpr pixels::DecodeScale kOfferedScales[] = {{1, 2}, {1, 4}, {1, 8}};
 // libwebp's lossy bitstream format, in its features.
 constexpr int kLossy = 1;
 // What a lossy decode holds a column: the rows of macroblocks it filters
@@ -62,7 +61,7 @@ WebPPictureDecoder::WebPPictureDecoder(const std::uint8_t* data, std::size_t siz
 pixels::DecodeScale WebPPictureDecoder::ScaleFor(std::int32_t minWidth,
                                                  std::int32_t minHeight) const {
   return pixels::ChooseScale(features_.width, features_.height, minWidth, minHeight,
-                             kOfferedScales);
+                             pixels::kHalvingScales);
 }
 
 std::int64_t WebPPictureDecoder::DecodeBytes(pixels::DecodeScale scale) const {
