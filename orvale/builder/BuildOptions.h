@@ -13,6 +13,9 @@ class BuildOptions {
   virtual bool sortAlphabetically() const = 0;
   // BMP, GIF and TIF files count as pictures too.
   virtual bool includeBmpGifTif() const = 0;
+  // PNG, WebP and HEIC pictures and videos are listed too, pictures with
+  // their captions, and the thumbnail maker is asked for all of them.
+  virtual bool allMedia() const = 0;
   // The text naming the tail template, relative to the program folder unless
   // it is absolute.
   virtual std::string lastPartFileName() const = 0;
@@ -22,10 +25,12 @@ class BuildOptions {
 struct FixedBuildOptions : BuildOptions {
   bool alphabetically = false;
   bool bmpGifTif = false;
+  bool allMediaKinds = false;
   std::string lastPart = "./LastPart.txt";
 
   bool sortAlphabetically() const override { return alphabetically; }
   bool includeBmpGifTif() const override { return bmpGifTif; }
+  bool allMedia() const override { return allMediaKinds; }
   std::string lastPartFileName() const override { return lastPart; }
 };
 

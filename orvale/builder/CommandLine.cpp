@@ -8,8 +8,9 @@ namespace orvale {
 namespace {
 
 const char* const kUsage =
-    "Usage: orvale --build DIR [--by-name] [--all-types] [--page NAME] [--tail TEXT] [--replace]\n"
-    "                          [--thumbnails] [--web]\n"
+    "Usage: orvale --build DIR [--by-name] [--all-types] [--all-media] [--page NAME] [--tail "
+    "TEXT]\n"
+    "                          [--replace] [--thumbnails] [--web]\n"
     "       orvale [--] [PATH...]\n"
     "       orvale --help | --version\n"
     "\n"
@@ -17,6 +18,9 @@ const char* const kUsage =
     "without opening a window, using the main window's defaults:\n"
     "  --by-name     order the pictures by name (default: by modified time, oldest first)\n"
     "  --all-types   count .BMP, .GIF and .TIF files as pictures too (default: JPEG only)\n"
+    "  --all-media   photos and videos of every kind: also list .png, .webp, .heic, .heif,\n"
+    "                .mp4, .m4v, .mov and .webm files, show the captions written into the\n"
+    "                photos, and have the thumbnail maker make their thumbnails and copies\n"
     "  --page NAME   the page's file name (default: Index.htm)\n"
     "  --tail TEXT   the tail template, relative to the program folder unless absolute\n"
     "                (default: ./LastPart.txt)\n"
@@ -80,6 +84,8 @@ bool TakeBuildOption(const std::vector<std::string>& arguments, std::size_t& k, 
     build.options.alphabetically = true;
   else if (option == "--all-types")
     build.options.bmpGifTif = true;
+  else if (option == "--all-media")
+    build.options.allMediaKinds = true;
   else if (option == "--page")
     TakeValue(arguments, k, build.pageName, reading);
   else if (option == "--tail")

@@ -21,7 +21,8 @@ namespace {
 // standard error and never wait for a click. True when it made everything
 // asked for.
 bool RunThumbnailMaker(const std::string& currentFolder, const ThumbnailMakerOutputs& outputs,
-                       platform::HostServices& host, const std::filesystem::path& programFolder) {
+                       bool allMedia, platform::HostServices& host,
+                       const std::filesystem::path& programFolder) {
   for (const auto& [asked, name] :
        {std::pair{outputs.thumbnails, kThumbnailsFolder}, {outputs.webCopies, kWebCopiesFolder}}) {
     if (!asked) continue;
@@ -32,7 +33,8 @@ bool RunThumbnailMaker(const std::string& currentFolder, const ThumbnailMakerOut
   }
   const std::filesystem::path program = ThumbnailMakerProgram(programFolder);
   const int status = platform::RunProgramAndWait(
-      program.string(), {currentFolder}, programFolder.string(), {"QT_QPA_PLATFORM=offscreen"});
+      program.string(), ThumbnailMakerArguments(currentFolder, allMedia), programFolder.string(),
+      {"QT_QPA_PLATFORM=offscreen"});
   if (status < 0) host.showMessage(ThumbnailMakerNotStarted(program), kProgramName);
   return status == 0;
 }
@@ -51,8 +53,9 @@ int RunCommandLineBuild(const HeadlessBuild& build, std::ostream& out, std::ostr
   // folder was reached, whether or not the page was written.
   const bool asked = build.outputs.thumbnails || build.outputs.webCopies;
   const bool outputsMade =
-      !asked || (outcome.folderReached &&
-                 RunThumbnailMaker(state.CurrentFolder, build.outputs, host, programFolder));
+      !asked ||
+      (outcome.folderReached && RunThumbnailMaker(state.CurrentFolder, build.outputs,
+                                                  build.options.allMedia(), host, programFolder));
   if (!outcome.pageWritten) return 1;
   // Where the window would open the finished page, say where it is.
   host.openDocument(state.CurrentFolder + state.PageFileName, state.CurrentFolder);

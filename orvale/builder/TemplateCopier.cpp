@@ -83,7 +83,8 @@ bool FileHoldsPage(const std::string& pagePath, const std::string& listText,
 }  // namespace
 
 void WritePageFile(const std::string& pagePath, const std::string& listText,
-                   const std::string& headTemplatePath, const std::string& tailTemplatePath) {
+                   const std::string& headTemplatePath, const std::string& tailTemplatePath,
+                   bool /*allMedia*/) {
   // A page this user may not write is refused here, whether or not it
   // would change.
   platform::AtomicFile page(pagePath, kProgramName);

@@ -15,7 +15,9 @@ namespace orvale {
 // the new one is whole.
 // A page that already holds exactly these bytes is left as it is, its time
 // included, so a build that changes nothing changes no file.
+// `allMedia` says whether the build lists every kind of photo and video.
 void WritePageFile(const std::string& pagePath, const std::string& listText,
-                   const std::string& headTemplatePath, const std::string& tailTemplatePath);
+                   const std::string& headTemplatePath, const std::string& tailTemplatePath,
+                   bool allMedia = false);
 
 }  // namespace orvale

@@ -12,6 +12,11 @@ std::filesystem::path ThumbnailMakerProgram(const std::filesystem::path& program
   return programFolder / "tesselet";
 }
 
+std::vector<std::string> ThumbnailMakerArguments(const std::string& currentFolder, bool allMedia) {
+  if (allMedia) return {"--all-media", currentFolder};
+  return {currentFolder};
+}
+
 int MakeOutputFolder(const std::string& currentFolder, const char* name) {
   const std::string folder = currentFolder + name;
   struct stat info {};

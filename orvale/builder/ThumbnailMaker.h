@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace orvale {
 
@@ -20,6 +21,11 @@ struct ThumbnailMakerOutputs {
 
 // The thumbnail maker lies beside the slide show maker.
 std::filesystem::path ThumbnailMakerProgram(const std::filesystem::path& programFolder);
+
+// What the thumbnail maker is started with: the built folder (ending in "/",
+// unquoted, as one argument), after the word "--all-media" when the build
+// lists every kind of photo and video, so that it makes their outputs too.
+std::vector<std::string> ThumbnailMakerArguments(const std::string& currentFolder, bool allMedia);
 
 // Makes the built folder's sub-folder `name` unless it is there (one level
 // only). Returns 0, or the run-time error number of the failure: 76 when the

@@ -6,7 +6,7 @@
 namespace orvale {
 
 void LaunchThumbnailMaker(const std::string& currentFolder, const ThumbnailMakerOutputs& outputs,
-                          platform::HostServices& host,
+                          bool allMedia, platform::HostServices& host,
                           const std::filesystem::path& programFolder) {
   if (outputs.thumbnails) {
     const int failure = MakeOutputFolder(currentFolder, kThumbnailsFolder);
@@ -30,7 +30,8 @@ void LaunchThumbnailMaker(const std::string& currentFolder, const ThumbnailMaker
   const std::filesystem::path program = ThumbnailMakerProgram(programFolder);
   // The desktop shell would say when a program cannot be started; a detached
   // start has nobody else to say it, so the user hears it from us.
-  if (!host.startProgram(program.string(), {currentFolder}, programFolder.string()))
+  if (!host.startProgram(program.string(), ThumbnailMakerArguments(currentFolder, allMedia),
+                         programFolder.string()))
     host.showMessage(ThumbnailMakerNotStarted(program), kProgramName);
 }
 

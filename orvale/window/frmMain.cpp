@@ -150,6 +150,11 @@ void frmMain::createAdvancedOptions() {
   Place(chkMakeWebCopies, Frame2, "chkMakeWebCopies", 240, 880, 2775, 315, "Make web copies");
   chkMakeWebCopies.setToolTip(
       "Also make smaller copies in a Web folder, which the page shows instead of the originals");
+  Place(chkAllMedia, Frame2, "chkAllMedia", 240, 2640, 3375, 315,
+        "Photos and videos of every kind");
+  chkAllMedia.setToolTip(
+      "Also show PNG, WebP and HEIC photos and MP4, MOV and WebM videos, and the captions "
+      "written into the photos");
 }
 
 // Every menu and action is made here and connected where it is made.
@@ -188,13 +193,15 @@ void frmMain::setTabOrderOfControls() {
       &txtFolderToBrowse, &Command1,    &chkRunSlideShow, &optSortBy[0],
       &optSortBy[1],      &cmdMore,     &chkBMPandGIF,    &txtLastPartFileName,
       &cmdBrowse,         &txtFileName, &CmdCreateThumbs, &chkCreateThumbnails,
-      &chkMakeWebCopies};
+      &chkMakeWebCopies,  &chkAllMedia};
   for (std::size_t k = 1; k < std::size(order); ++k) setTabOrder(order[k - 1], order[k]);
 }
 
 bool frmMain::sortAlphabetically() const { return optSortBy[0].isChecked(); }
 
 bool frmMain::includeBmpGifTif() const { return chkBMPandGIF.isChecked(); }
+
+bool frmMain::allMedia() const { return chkAllMedia.isChecked(); }
 
 std::string frmMain::lastPartFileName() const {
   return platform::ToBytes(txtLastPartFileName.text());
@@ -271,7 +278,7 @@ void frmMain::CmdCreateThumbs_Click() {
   // Thumbnails for a folder that was not reached would land in an earlier
   // build's folder, or in the working folder before any build.
   if (!latestScan_.folderReached) return;
-  LaunchThumbnailMaker(state_.CurrentFolder, outputs, host_, programFolder_);
+  LaunchThumbnailMaker(state_.CurrentFolder, outputs, allMedia(), host_, programFolder_);
 }
 
 void frmMain::mnuExit_Click() { common::UnloadAllForms(forms_); }

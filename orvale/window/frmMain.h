@@ -48,6 +48,7 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   // What the build reads from the window, at the moment it needs it.
   bool sortAlphabetically() const override;
   bool includeBmpGifTif() const override;
+  bool allMedia() const override;
   std::string lastPartFileName() const override;
 
   // Closing the main window closes every window of the program.
@@ -89,6 +90,7 @@ class frmMain : public QMainWindow, public BuildOptions, public common::LoadedFo
   QPushButton CmdCreateThumbs;
   QCheckBox chkCreateThumbnails;
   QCheckBox chkMakeWebCopies;
+  QCheckBox chkAllMedia;
 
   QMenu mnuFile;
   QMenu mnuHelpMain;

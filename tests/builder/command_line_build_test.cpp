@@ -26,7 +26,8 @@ std::string Describe(const orvale::CommandLine& command) {
           return "bad usage: " + value.problem;
         } else if constexpr (std::is_same_v<Value, orvale::HeadlessBuild>) {
           return "build " + value.folder + (value.options.alphabetically ? " by-name" : "") +
-                 (value.options.bmpGifTif ? " all-types" : "") + " page=" + value.pageName +
+                 (value.options.bmpGifTif ? " all-types" : "") +
+                 (value.options.allMediaKinds ? " all-media" : "") + " page=" + value.pageName +
                  " tail=" + value.options.lastPart + (value.replace ? " replace" : "") +
                  (value.outputs.thumbnails ? " thumbnails" : "") +
                  (value.outputs.webCopies ? " web" : "");
@@ -87,9 +88,13 @@ TEST(CommandLine, ReadOnceIntoWhatTheProgramDoes) {
        {"--build", "/d"},
        "build /d page=Index.htm tail=./LastPart.txt"},
       {"a build with every option",
-       {"--by-name", "--all-types", "--page", "Show.htm", "--tail", "./Alt.txt", "--replace",
-        "--thumbnails", "--web", "--build", "/d"},
-       "build /d by-name all-types page=Show.htm tail=./Alt.txt replace thumbnails web"},
+       {"--by-name", "--all-types", "--all-media", "--page", "Show.htm", "--tail", "./Alt.txt",
+        "--replace", "--thumbnails", "--web", "--build", "/d"},
+       "build /d by-name all-types all-media page=Show.htm tail=./Alt.txt replace thumbnails web"},
+      {"every kind alone",
+       {"--build", "/d", "--all-media"},
+       "build /d all-media page=Index.htm tail=./LastPart.txt"},
+      {"every kind needs --build", {"--all-media"}, "bad usage: --all-media needs --build"},
       {"no folder given", {"--build"}, "bad usage: --build needs a value"},
       {"two folders",
        {"--build", "/d", "--build", "/e"},

@@ -62,6 +62,9 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
       {"chkCreateThumbnails", "Frame2", Twips(240, 600, 2775, 375), "Create Thumbnails", ""},
       {"chkMakeWebCopies", "Frame2", Twips(240, 880, 2775, 315), "Make web copies",
        "Also make smaller copies in a Web folder, which the page shows instead of the originals"},
+      {"chkAllMedia", "Frame2", Twips(240, 2640, 3375, 315), "Photos and videos of every kind",
+       "Also show PNG, WebP and HEIC photos and MP4, MOV and WebM videos, and the captions "
+       "written into the photos"},
   };
   for (const auto& row : controls) {
     const auto* control = form->findChild<QWidget*>(row.name);
@@ -89,6 +92,7 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
   EXPECT_FALSE(form->chkBMPandGIF.isChecked());
   EXPECT_FALSE(form->chkCreateThumbnails.isChecked());
   EXPECT_FALSE(form->chkMakeWebCopies.isChecked());
+  EXPECT_FALSE(form->chkAllMedia.isChecked());
   EXPECT_EQ(state.PageFileName, "Index.htm");
   EXPECT_TRUE(form->Command1.isHidden()) << "the build's buttons are never seen";
   EXPECT_TRUE(form->CmdCreateThumbs.isHidden());
@@ -96,12 +100,15 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
   // What the build reads from the window follows its controls.
   EXPECT_FALSE(form->sortAlphabetically());
   EXPECT_FALSE(form->includeBmpGifTif());
+  EXPECT_FALSE(form->allMedia());
   EXPECT_EQ(form->lastPartFileName(), "./LastPart.txt");
   options[0]->setChecked(true);
   form->chkBMPandGIF.setChecked(true);
+  form->chkAllMedia.setChecked(true);
   form->txtLastPartFileName.setText("./Alt/LastPart2.txt");
   EXPECT_TRUE(form->sortAlphabetically());
   EXPECT_TRUE(form->includeBmpGifTif());
+  EXPECT_TRUE(form->allMedia());
   EXPECT_EQ(form->lastPartFileName(), "./Alt/LastPart2.txt");
 }
 
@@ -151,11 +158,11 @@ TEST_F(MainWindowTest, MenusCarryTheirNamesTextsAndShortcut) {
 
 TEST_F(MainWindowTest, TabMovesThroughTheControlsInTheFormsOrder) {
   form->findChild<QPushButton*>("cmdMore")->click();  // every control on screen
-  const std::vector<QWidget*> expected = {&form->txtFolderToBrowse,   &form->chkRunSlideShow,
-                                          &form->optSortBy[0],        &form->cmdMore,
-                                          &form->chkBMPandGIF,        &form->txtLastPartFileName,
-                                          &form->cmdBrowse,           &form->txtFileName,
-                                          &form->chkCreateThumbnails, &form->chkMakeWebCopies};
+  const std::vector<QWidget*> expected = {
+      &form->txtFolderToBrowse, &form->chkRunSlideShow, &form->optSortBy[0],
+      &form->cmdMore,           &form->chkBMPandGIF,    &form->txtLastPartFileName,
+      &form->cmdBrowse,         &form->txtFileName,     &form->chkCreateThumbnails,
+      &form->chkMakeWebCopies,  &form->chkAllMedia};
   form->activateWindow();
   form->txtFolderToBrowse.setFocus();
   std::vector<QWidget*> visited;

@@ -19,16 +19,19 @@ TEST_F(MainWindowTest, TickedBuildMakesThumbNailsAndStartsTheThumbnailMaker) {
     std::string folderName;
     bool thumbNailsExist;
     bool thumbnails, webCopies;
+    bool allMedia = false;
   } rows[] = {
       {"plain folder", "Trip", false, true, false},
       {"a blank in the name stays unquoted", "My Photos", false, true, false},
       {"an existing ThumbNails folder is kept", "Kept", true, true, false},
       {"web copies alone make Web only", "Web only", false, false, true},
       {"both make both folders, one start", "Both", false, true, true},
+      {"every kind: the word, then the folder", "All kinds", false, true, true, true},
   };
   for (const auto& row : rows) {
     form->chkCreateThumbnails.setChecked(row.thumbnails);
     form->chkMakeWebCopies.setChecked(row.webCopies);
+    form->chkAllMedia.setChecked(row.allMedia);
     const auto folder = parent.path() / row.folderName;
     parent.write(row.folderName + "/a.jpg", "x");
     if (row.thumbNailsExist) parent.write(row.folderName + "/ThumbNails/thumba.jpg", "old");
@@ -40,8 +43,10 @@ TEST_F(MainWindowTest, TickedBuildMakesThumbNailsAndStartsTheThumbnailMaker) {
     EXPECT_EQ(IsFolder(folder / "Web"), row.webCopies) << row.rule;
     ASSERT_EQ(host.started.size(), 1u) << row.rule;
     EXPECT_EQ(host.started[0].program, (program.path() / "tesselet").string()) << row.rule;
-    EXPECT_EQ(host.started[0].arguments, std::vector<std::string>{folder.string() + "/"})
-        << row.rule << ": one argument, the folder with its slash";
+    std::vector<std::string> arguments{folder.string() + "/"};
+    if (row.allMedia) arguments.insert(arguments.begin(), "--all-media");
+    EXPECT_EQ(host.started[0].arguments, arguments)
+        << row.rule << ": the folder with its slash as one argument";
     EXPECT_EQ(host.started[0].workingFolder, program.path().string()) << row.rule;
     EXPECT_TRUE(host.messages.empty()) << row.rule;
     EXPECT_EQ(host.opened.size(), 1u) << row.rule << ": the build still opens its page";
@@ -113,7 +118,7 @@ TEST(LaunchThumbnailMaker, FailuresToMakeThumbNails) {
   };
   for (const auto& row : rows) {
     platform::RecordingHostServices host;
-    orvale::LaunchThumbnailMaker(row.currentFolder, row.outputs, host, program.path());
+    orvale::LaunchThumbnailMaker(row.currentFolder, row.outputs, false, host, program.path());
     EXPECT_EQ(host.started.size(), row.started ? 1u : 0u) << row.rule;
     EXPECT_EQ(host.messages, row.messages) << row.rule;
   }
@@ -124,7 +129,7 @@ TEST(LaunchThumbnailMaker, ReadOnlyFolderEndsQuietly) {
   ::chmod(folder.path().c_str(), 0555);
   const auto result = RunUnprivileged([&] {
     platform::RecordingHostServices host;
-    orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, host, program.path());
+    orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, false, host, program.path());
     return int(host.started.size() + 10 * host.messages.size());
   });
   if (!result) GTEST_SKIP() << "cannot drop privileges here";
@@ -136,7 +141,7 @@ TEST(LaunchThumbnailMaker, AThumbnailMakerThatCannotStartIsReported) {
   TempFolder program, folder;
   platform::RecordingHostServices host;
   host.startSucceeds = false;
-  orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, host, program.path());
+  orvale::LaunchThumbnailMaker(folder.withSlash(), {true, false}, false, host, program.path());
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].title, "Orvale");
   EXPECT_NE(host.messages[0].body.find((program.path() / "tesselet").string()), std::string::npos);
