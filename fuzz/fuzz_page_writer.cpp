@@ -1,7 +1,7 @@
 // Writes a page from arbitrary head and tail templates and picture names,
 // the way a build does, and checks what any page must hold: each template
-// line ended by a carriage return and a line feed, and each name a script
-// string that cannot end early or close the script around it.
+// line ended by a carriage return and a line feed, and each name and caption
+// a script string that cannot end early or close the script around it.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -98,14 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   const std::string head = input.ConsumeRandomLengthString(512);
   const std::string tail = input.ConsumeRandomLengthString(512);
-  std::vector<std::string> names;
-  while (input.remaining_bytes() > 0 && names.size() < 16) {
+  std::vector<orvale::ListedFile> files;
+  while (input.remaining_bytes() > 0 && files.size() < 16) {
     const std::string name = orvale::ToPageText(input.ConsumeRandomLengthString(128));
     Require(orvale::ToPageText(name) == name);  // page text is valid UTF-8 already
     RequireSafeScriptString(orvale::ScriptStringContent(name));
-    names.push_back(name);
+    const std::string caption = orvale::ToPageText(input.ConsumeRandomLengthString(128));
+    RequireSafeScriptString(orvale::ScriptStringContent(caption));
+    files.push_back({name, caption});
   }
-  const std::string list = orvale::PictureListText(names);
+  const std::string list = orvale::PictureListText(files);
 
   const MemoryTemplate headFile(head), tailFile(tail);
   const std::filesystem::path pagePath = PageFolder() / "Index.htm";

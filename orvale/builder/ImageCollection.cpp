@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <initializer_list>
 #include <memory>
 
 #include "orvale/builder/PictureListText.h"
@@ -27,6 +28,21 @@ platform::RunTimeError FolderError(int errnoValue) {
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+// The text after the last dot, upper-cased; empty for a name without a dot.
+std::string UpperExtension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string extension = name.substr(dot + 1);
+  for (char& c : extension) c = UpperAscii(c);
+  return extension;
+}
+
+bool IsOneOf(const std::string& extension, std::initializer_list<const char*> extensions) {
+  for (const char* candidate : extensions)
+    if (extension == candidate) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -74,7 +90,7 @@ std::vector<FileRow> ListFolderFiles(const std::string& folder) {
       throw platform::RunTimeError::fromErrno(errno, kProgramName);
     }
     if (S_ISDIR(info.st_mode)) continue;
-    rows.push_back({ToPageText(name), std::int64_t(info.st_mtim.tv_sec)});
+    rows.push_back({ToPageText(name), std::int64_t(info.st_mtim.tv_sec), name});
   }
   return rows;
 }
@@ -85,6 +101,16 @@ bool IsPictureName(const std::string& name, bool includeBmpGifTif) {
   for (char& c : last) c = UpperAscii(c);
   if (last == "JPG" || last == "PEG") return true;
   return includeBmpGifTif && (last == "BMP" || last == "GIF" || last == "TIF");
+}
+
+bool IsVideoName(const std::string& name) {
+  return IsOneOf(UpperExtension(name), {"MP4", "M4V", "MOV", "WEBM"});
+}
+
+bool IsListedName(const std::string& name, bool includeBmpGifTif, bool allMedia) {
+  if (IsPictureName(name, includeBmpGifTif)) return true;
+  return allMedia &&
+         (IsVideoName(name) || IsOneOf(UpperExtension(name), {"PNG", "WEBP", "HEIC", "HEIF"}));
 }
 
 }  // namespace orvale

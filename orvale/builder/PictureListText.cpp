@@ -114,12 +114,20 @@ std::string ScriptStringContent(const std::string& name) {
   return out;
 }
 
-std::string PictureListText(const std::vector<std::string>& names) {
+std::string PictureListText(const std::vector<ListedFile>& files) {
   std::string text;
-  for (const auto& name : names) {
-    text += "\r\n\"";
-    text += ScriptStringContent(name);
-    text += "\",";
+  for (const auto& file : files) {
+    text += "\r\n";
+    if (!file.caption.empty()) text += '[';
+    text += '"';
+    text += ScriptStringContent(file.name);
+    text += '"';
+    if (!file.caption.empty()) {
+      text += ", \"";
+      text += ScriptStringContent(file.caption);
+      text += "\"]";
+    }
+    text += ',';
   }
   return text;
 }

@@ -15,8 +15,16 @@ std::string ToPageText(const std::string& name);
 // names come out unchanged.
 std::string ScriptStringContent(const std::string& name);
 
-// The list the page carries between its templates: for each name a line end,
-// the quoted name and a comma. The caller leaves off the final comma.
-std::string PictureListText(const std::vector<std::string>& names);
+// One entry of the page's list: the file's name and the caption shown with
+// it, both page text; the caption is empty for none.
+struct ListedFile {
+  std::string name;
+  std::string caption = {};
+};
+
+// The list the page carries between its templates: for each file a line end,
+// the quoted name (or, for a file with a caption, `["name", "caption"]`) and
+// a comma. The caller leaves off the final comma.
+std::string PictureListText(const std::vector<ListedFile>& files);
 
 }  // namespace orvale

@@ -6,6 +6,7 @@
 
 #include "common/AskYesNo.h"
 #include "orvale/builder/ImageCollection.h"
+#include "orvale/builder/PictureCaption.h"
 #include "orvale/builder/PictureListText.h"
 #include "orvale/builder/ProgramName.h"
 #include "orvale/builder/SelectionSortOrder.h"
@@ -50,13 +51,20 @@ void ReportFailure(const platform::RunTimeError& error, const ScanOutcome& outco
   }
 }
 
-std::vector<std::string> CollectPictures(const std::string& folder, const BuildOptions& options) {
+// The files the page lists, in the page's order; with every kind of media,
+// the pictures carry their captions.
+std::vector<ListedFile> CollectPictures(const std::string& folder, const BuildOptions& options) {
   std::vector<FileRow> rows = ListFolderFiles(folder);
   SortRowsAsSelectionSort(rows, options.sortAlphabetically());
   const bool allTypes = options.includeBmpGifTif();
-  std::vector<std::string> pictures;
-  for (auto& row : rows)
-    if (IsPictureName(row.name, allTypes)) pictures.push_back(std::move(row.name));
+  const bool allMedia = options.allMedia();
+  std::vector<ListedFile> pictures;
+  for (auto& row : rows) {
+    if (!IsListedName(row.name, allTypes, allMedia)) continue;
+    std::string caption;
+    if (allMedia && !IsVideoName(row.name)) caption = PictureCaption(folder + row.fileName);
+    pictures.push_back({std::move(row.name), std::move(caption)});
+  }
   return pictures;
 }
 
@@ -90,7 +98,7 @@ void WritePage(const std::string& pagePath, const std::string& listText,
   const TemplateRead tail = TailTemplatePath(programFolder, options.lastPartFileName());
   for (const TemplateRead& read : {head, tail})
     if (read.isUserCopy) outcome.userCopiesRead.push_back(read.path);
-  WritePageFile(pagePath, listText, head.path, tail.path);
+  WritePageFile(pagePath, listText, head.path, tail.path, options.allMedia());
 }
 
 }  // namespace
@@ -101,7 +109,7 @@ ScanOutcome ScanFolder(const std::string& folderPath, const BuildOptions& option
   try {
     state.CurrentFolder = OpenScanFolder(folderPath);
     outcome.folderReached = true;
-    const std::vector<std::string> pictures = CollectPictures(state.CurrentFolder, options);
+    const std::vector<ListedFile> pictures = CollectPictures(state.CurrentFolder, options);
     if (pictures.empty()) {
       host.showMessage("No JPG's were found", kProgramName);
       return outcome;

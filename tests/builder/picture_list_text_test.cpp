@@ -4,30 +4,51 @@
 #include "orvale/builder/PictureListText.h"
 
 TEST(PictureName, LastThreeLettersDecide) {
+  // everyKind: listed with photos and videos of every kind (JPEG otherwise).
   const struct {
     const char* name;
     bool jpegOnly;
     bool allTypes;
+    bool everyKind;
   } rows[] = {
-      {"photo.jpg", true, true},
-      {"PHOTO.JPG", true, true},
-      {"photo.jpeg", true, true},
-      {"clip.mpeg", true, true},
-      {"jpg", true, true},
-      {"xjPg", true, true},
-      {"notes.jpg.txt", false, false},
-      {"scan.tiff", false, false},
-      {"scan.tif", false, true},
-      {"Scan.TIF", false, true},
-      {"a.bmp", false, true},
-      {"a.GiF", false, true},
-      {"pg", false, false},
-      {"", false, false},
-      {"a.png", false, false},
+      {"photo.jpg", true, true, true},
+      {"PHOTO.JPG", true, true, true},
+      {"photo.jpeg", true, true, true},
+      {"clip.mpeg", true, true, true},
+      {"jpg", true, true, true},
+      {"xjPg", true, true, true},
+      {"notes.jpg.txt", false, false, false},
+      {"scan.tiff", false, false, false},
+      {"scan.tif", false, true, false},
+      {"Scan.TIF", false, true, false},
+      {"a.bmp", false, true, false},
+      {"a.GiF", false, true, false},
+      {"pg", false, false, false},
+      {"", false, false, false},
+      {"a.png", false, false, true},
+      {"A.PNG", false, false, true},
+      {"a.webp", false, false, true},
+      {"IMG_0001.HEIC", false, false, true},
+      {"a.heif", false, false, true},
+      {"clip.mp4", false, false, true},
+      {"clip.M4V", false, false, true},
+      {"clip.MoV", false, false, true},
+      {"clip.webm", false, false, true},
+      {"a.mp4.txt", false, false, false},
+      {"png", false, false, false},
+      {".mov", false, false, true},
+      {"a.mp3", false, false, false},
+      {"a.avi", false, false, false},
+      {"a.apng", false, false, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(orvale::IsPictureName(row.name, false), row.jpegOnly) << row.name << " (JPEG only)";
     EXPECT_EQ(orvale::IsPictureName(row.name, true), row.allTypes) << row.name << " (all types)";
+    EXPECT_EQ(orvale::IsListedName(row.name, false, false), row.jpegOnly) << row.name;
+    EXPECT_EQ(orvale::IsListedName(row.name, true, false), row.allTypes) << row.name;
+    EXPECT_EQ(orvale::IsListedName(row.name, false, true), row.everyKind) << row.name;
+    EXPECT_EQ(orvale::IsListedName(row.name, true, true), row.allTypes || row.everyKind)
+        << row.name;
   }
 }
 
@@ -58,7 +79,10 @@ TEST(PictureListText, NamesAreScriptStringsThatNothingCanEnd) {
 }
 
 TEST(PictureListText, EachNameOnItsOwnLineStartingWithALineEnd) {
-  EXPECT_EQ(orvale::PictureListText({"a.jpg", "b.jpg"}), "\r\n\"a.jpg\",\r\n\"b.jpg\",");
+  EXPECT_EQ(orvale::PictureListText({{"a.jpg"}, {"b.jpg"}}), "\r\n\"a.jpg\",\r\n\"b.jpg\",");
+  EXPECT_EQ(orvale::PictureListText({{"a.jpg", "Bay \"</script>\n"}, {"b.png"}}),
+            "\r\n[\"a.jpg\", \"Bay \\\"<\\/script>\\n\"],\r\n\"b.png\",")
+      << "a caption makes its entry a pair, escaped as names are";
   EXPECT_EQ(orvale::PictureListText({}), "");
 }
 
