@@ -9,6 +9,7 @@
 
 #include "orvale/builder/CommandLine.h"
 #include "orvale/builder/CommandLineBuild.h"
+#include "tests/support/CaptionedPicture.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -174,4 +175,52 @@ TEST(CommandLineBuild, ExitStatusSaysWhetherThePageWasWritten) {
   }
   EXPECT_EQ(TempFolder::read(photos.path() / "Show.htm"),
             "var p = [\r\n\r\n\"a.gif\",\r\n\"b.jpg\"]; // alt\r\n");
+}
+
+// With every kind of media the page lists photos and videos of each kind in
+// one order, a picture's caption beside its name, and the thumbnail maker
+// hears of it; without, the same folder gives today's page and start.
+TEST(CommandLineBuild, EveryKindListsPicturesAndVideosWithCaptions) {
+  TempFolder program, photos;
+  program.write("FirstPart.txt", "var p = [\r\n");
+  program.write("LastPart.txt", "];\r\n");
+  // The thumbnail maker stands in as a script that notes its arguments.
+  const auto maker = program.write("tesselet", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+  std::filesystem::permissions(maker, std::filesystem::perms::owner_all);
+  const std::string caption = "Bay \"</script>\nat night";
+  captioned_picture::WriteJpeg(photos.path() / "a.jpg", {{"Exif.Image.ImageDescription", caption}});
+  // A video is never read for a caption, whatever its bytes hold.
+  std::filesystem::copy_file(photos.path() / "a.jpg", photos.path() / "e.MP4");
+  const std::pair<const char*, time_t> files[] = {
+      {"e.MP4", 900},   {"a.jpg", 1000},  {"b.png", 1100}, {"z.jpg", 1150},
+      {"c.webp", 1200}, {"d.heic", 1300}, {"f.avi", 1400}, {"g.mov.txt", 1500},
+  };
+  for (const auto& [name, seconds] : files) {
+    if (!std::filesystem::exists(photos.path() / name)) photos.write(name, "not read");
+    SetModifiedTime(photos.path() / name, seconds);
+  }
+  const std::string dir = photos.path().string();
+  const struct {
+    const char* rule;
+    std::vector<std::string> arguments;
+    std::string list;
+    std::string makerArguments;
+  } rows[] = {
+      {"every kind",
+       {"--build", dir, "--all-media", "--thumbnails", "--replace"},
+       "\r\n\"e.MP4\",\r\n[\"a.jpg\", \"Bay \\\"<\\/script>\\nat night\"],\r\n\"b.png\","
+       "\r\n\"z.jpg\",\r\n\"c.webp\",\r\n\"d.heic\"",
+       "--all-media\n" + photos.withSlash() + "\n"},
+      {"JPEG alone, as ever",
+       {"--build", dir, "--thumbnails", "--replace"},
+       "\r\n\"a.jpg\",\r\n\"z.jpg\"",
+       photos.withSlash() + "\n"},
+  };
+  for (const auto& row : rows) {
+    const BuildRun run = RunBuild(row.arguments, program.path());
+    EXPECT_EQ(run.status, 0) << row.rule << ": " << run.err;
+    EXPECT_EQ(TempFolder::read(photos.path() / "Index.htm"), "var p = [\r\n" + row.list + "];\r\n")
+        << row.rule;
+    EXPECT_EQ(TempFolder::read(program.path() / "tesselet.args"), row.makerArguments) << row.rule;
+  }
 }
