@@ -153,8 +153,7 @@ void frmMain::createAdvancedOptions() {
   Place(chkAllMedia, Frame2, "chkAllMedia", 240, 2640, 3375, 315,
         "Photos and videos of every kind");
   chkAllMedia.setToolTip(
-      "Also show PNG, WebP and HEIC photos and MP4, MOV and WebM videos, and the captions "
-      "written into the photos");
+      "Also show PNG, WebP and HEIC photos, videos, and the captions written into photos");
 }
 
 // Every menu and action is made here and connected where it is made.

@@ -63,8 +63,7 @@ TEST_F(MainWindowTest, FreshStartShowsTheLayoutAndDefaults) {
       {"chkMakeWebCopies", "Frame2", Twips(240, 880, 2775, 315), "Make web copies",
        "Also make smaller copies in a Web folder, which the page shows instead of the originals"},
       {"chkAllMedia", "Frame2", Twips(240, 2640, 3375, 315), "Photos and videos of every kind",
-       "Also show PNG, WebP and HEIC photos and MP4, MOV and WebM videos, and the captions "
-       "written into the photos"},
+       "Also show PNG, WebP and HEIC photos, videos, and the captions written into photos"},
   };
   for (const auto& row : controls) {
     const auto* control = form->findChild<QWidget*>(row.name);
