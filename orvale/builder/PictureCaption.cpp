@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <exception>
 #include <exiv2/exiv2.hpp>
 
+#include "orvale/builder/HeifMetadata.h"
 #include "orvale/builder/PictureListText.h"
 #include "platform/FileDescriptor.h"
 
@@ -83,35 +85,54 @@ std::string Fitted(const std::string& caption) {
   return text;
 }
 
+std::string CaptionOf(const Exiv2::XmpData& xmp, const Exiv2::IptcData& iptc,
+                      const Exiv2::ExifData& exif) {
+  if (std::string text = XmpDescription(xmp); !text.empty()) return text;
+  if (std::string text = TextOf<Exiv2::IptcData, Exiv2::IptcKey>(iptc, "Iptc.Application2.Caption");
+      !text.empty())
+    return text;
+  std::string text = TextOf<Exiv2::ExifData, Exiv2::ExifKey>(exif, "Exif.Image.ImageDescription");
+  return IsStockDescription(text) ? std::string() : text;
+}
+
+// libheif finds a HEIF file's metadata items, which Exiv2 then reads as it
+// reads any picture's.
+std::string HeifCaption(const std::string& path) {
+  const HeifMetadata blocks = ReadHeifMetadata(path);
+  Exiv2::XmpData xmp;
+  Exiv2::ExifData exif;
+  for (const std::string& packet : blocks.xmp)
+    if (xmp.empty()) Exiv2::XmpParser::decode(xmp, packet);
+  for (const std::string& tiff : blocks.exif)
+    if (exif.empty())
+      Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(tiff.data()),
+                                std::uint32_t(tiff.size()));
+  return CaptionOf(xmp, Exiv2::IptcData(), exif);
+}
+
 std::string ReadCaption(const std::string& path) {
-  // Exiv2 tells standard error about every flaw it meets, and HEIC needs
-  // its BMFF reader switched on; both hold for the whole program.
-  static const bool prepared = [] {
+  // Exiv2 tells standard error about every flaw it meets.
+  static const bool muted = [] {
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    Exiv2::enableBMFF(true);
     return true;
   }();
-  (void)prepared;
+  (void)muted;
 
   // Opened without waiting, so a pipe or device with a picture's name is
-  // seen for what it is before anything reads from it; Exiv2 then opens
-  // this very file through its descriptor, whatever the name points to by
-  // then.
+  // seen for what it is before anything reads from it; the readers then
+  // open this very file through its descriptor, whatever the name points
+  // to by then.
   const platform::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat info {};
   if (!file.isOpen() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
-  const auto image = Exiv2::ImageFactory::open("/proc/self/fd/" + std::to_string(file.get()));
+  const std::string opened = "/proc/self/fd/" + std::to_string(file.get());
+  unsigned char start[64];
+  const ssize_t read = file.readSome(start, sizeof start);
+  if (read > 0 && LooksLikeHeif(start, std::size_t(read))) return HeifCaption(opened);
+  const auto image = Exiv2::ImageFactory::open(opened);
   if (image.get() == nullptr) return {};
   image->readMetadata();
-
-  if (std::string text = XmpDescription(image->xmpData()); !text.empty()) return text;
-  if (std::string text =
-          TextOf<Exiv2::IptcData, Exiv2::IptcKey>(image->iptcData(), "Iptc.Application2.Caption");
-      !text.empty())
-    return text;
-  std::string text =
-      TextOf<Exiv2::ExifData, Exiv2::ExifKey>(image->exifData(), "Exif.Image.ImageDescription");
-  return IsStockDescription(text) ? std::string() : text;
+  return CaptionOf(image->xmpData(), image->iptcData(), image->exifData());
 }
 
 }  // namespace

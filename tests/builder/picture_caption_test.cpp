@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "orvale/builder/PictureCaption.h"
+#include "tests/imaging/PictureEncoders.h"
 #include "tests/support/CaptionedPicture.h"
 #include "tests/support/TempFolder.h"
 
@@ -67,6 +68,40 @@ TEST(PictureCaption, TheFirstWrittenDescriptionIsTheCaption) {
   for (const auto& row : rows) {
     const auto file = captioned_picture::WriteJpeg(folder.path() / "photo.jpg", row.metadata);
     EXPECT_EQ(orvale::PictureCaption(file.string()), row.caption) << row.rule;
+  }
+}
+
+// Each kind is read where its writers put the caption: PNG and WebP by
+// Exiv2, which wrote them; HEIC, made by libheif, through its metadata items.
+TEST(PictureCaption, EveryKindOfPictureCarriesItsCaption) {
+  const test_pictures::Picture picture = test_pictures::Photo(16, 12);
+  const std::string xmp =
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+      "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description rdf:about=\"\" "
+      "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:description><rdf:Alt><rdf:li "
+      "xml:lang=\"x-default\">Harbour</rdf:li></rdf:Alt></dc:description></rdf:Description>"
+      "</rdf:RDF></x:xmpmeta>";
+  Exiv2::ExifData exif;
+  exif["Exif.Image.ImageDescription"] = "Harbour";
+  Exiv2::Blob tiff;
+  Exiv2::ExifParser::encode(tiff, Exiv2::littleEndian, exif);
+  const std::string exifBlock(tiff.begin(), tiff.end());
+  const TempFolder folder;
+  const struct {
+    const char* rule;
+    std::filesystem::path file;
+    bool written;  // by Exiv2, as an editor writes it, rather than by the encoder
+  } rows[] = {
+      {"PNG", folder.write("a.png", test_pictures::EncodePng(picture)), true},
+      {"WebP", folder.write("a.webp", test_pictures::EncodeWebP(picture, 80)), true},
+      {"HEIC with XMP", folder.write("x.heic", test_pictures::EncodeHeic(picture, 50, 1, xmp)),
+       false},
+      {"HEIC with EXIF",
+       folder.write("e.heic", test_pictures::EncodeHeic(picture, 50, 1, {}, exifBlock)), false},
+  };
+  for (const auto& row : rows) {
+    if (row.written) captioned_picture::WriteMetadata(row.file, {{kXmpDescription, "Harbour"}});
+    EXPECT_EQ(orvale::PictureCaption(row.file.string()), "Harbour") << row.rule;
   }
 }
 

@@ -43,8 +43,10 @@ inline std::string EncodeWebP(const Picture& picture, float quality = -1) {
 }
 
 // The picture as stored; the file says, in its turns and mirrors, how to
-// show it (an EXIF orientation value).
-inline std::string EncodeHeic(const Picture& stored, int quality = 90, int orientation = 1) {
+// show it (an EXIF orientation value), and carries the XMP packet and the
+// EXIF block (a TIFF header and what follows) given.
+inline std::string EncodeHeic(const Picture& stored, int quality = 90, int orientation = 1,
+                              const std::string& xmp = {}, const std::string& exif = {}) {
   heif_init(nullptr);
   auto check = [](heif_error error) {
     if (error.code != heif_error_Ok) throw std::runtime_error(error.message);
@@ -71,7 +73,14 @@ inline std::string EncodeHeic(const Picture& stored, int quality = 90, int orien
   const std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> options(
       heif_encoding_options_alloc(), heif_encoding_options_free);
   options->image_orientation = heif_orientation(orientation);
-  check(heif_context_encode_image(context.get(), image.get(), encoder, options.get(), nullptr));
+  heif_image_handle* handle = nullptr;
+  check(heif_context_encode_image(context.get(), image.get(), encoder, options.get(), &handle));
+  const std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> encoded(
+      handle, heif_image_handle_release);
+  if (!xmp.empty())
+    check(heif_context_add_XMP_metadata(context.get(), handle, xmp.data(), int(xmp.size())));
+  if (!exif.empty())
+    check(heif_context_add_exif_metadata(context.get(), handle, exif.data(), int(exif.size())));
   std::string bytes;
   heif_writer writer{};
   writer.writer_api_version = 1;
