@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The picture lives in memory; the reader opens it by path like a real file.
   const platform::FileDescriptor file(::memfd_create("picture", MFD_CLOEXEC));
   Require(file.isOpen() && file.writeAll(data, size));
-  const std::string caption =
-      orvale::PictureCaption("/proc/self/fd/" + std::to_string(file.get()));
+  const std::string caption = orvale::PictureCaption("/proc/self/fd/" + std::to_string(file.get()));
   if (caption.empty()) return 0;
   Require(orvale::ToPageText(caption) == caption);
   Require(!IsBlank(caption.front()) && !IsBlank(caption.back()));
