@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <exiv2/exiv2.hpp>
+#include <exiv2/webpimage.hpp>
 
 #include "orvale/builder/HeifMetadata.h"
 #include "orvale/builder/PictureListText.h"
@@ -85,6 +86,15 @@ std::string Fitted(const std::string& caption) {
   return text;
 }
 
+// The kinds of file, as Exiv2 tells them by their content, whose captions
+// are read. Exiv2 would read many more, its video readers among them, and
+// one of those loops for ever on some files; a file with a picture's name
+// is read only as the picture it claims to be.
+bool IsCaptionedKind(int kind) {
+  return kind == Exiv2::ImageType::jpeg || kind == Exiv2::ImageType::png ||
+         kind == Exiv2::ImageType::webp || kind == Exiv2::ImageType::tiff;
+}
+
 std::string CaptionOf(const Exiv2::XmpData& xmp, const Exiv2::IptcData& iptc,
                       const Exiv2::ExifData& exif) {
   if (std::string text = XmpDescription(xmp); !text.empty()) return text;
@@ -130,7 +140,7 @@ std::string ReadCaption(const std::string& path) {
   const ssize_t read = file.readSome(start, sizeof start);
   if (read > 0 && LooksLikeHeif(start, std::size_t(read))) return HeifCaption(opened);
   const auto image = Exiv2::ImageFactory::open(opened);
-  if (image.get() == nullptr) return {};
+  if (image.get() == nullptr || !IsCaptionedKind(image->imageType())) return {};
   image->readMetadata();
   return CaptionOf(image->xmpData(), image->iptcData(), image->exifData());
 }
