@@ -1,11 +1,14 @@
 // Writes a page from arbitrary head and tail templates and picture names,
-// the way a build does, and checks what any page must hold: each template
-// line ended by a carriage return and a line feed, and each name and caption
-// a script string that cannot end early or close the script around it.
+// the way a build does, with or without every kind of file, and checks what
+// any page must hold: each template line ended by a carriage return and a
+// line feed, the blocks' marker lines gone (or the page refused for a
+// misplaced one), and each name and caption a script string that cannot end
+// early or close the script around it.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +21,7 @@
 #include "orvale/builder/PictureListText.h"
 #include "orvale/builder/TemplateCopier.h"
 #include "platform/FileDescriptor.h"
+#include "platform/RunTimeError.h"
 
 namespace {
 
@@ -54,22 +58,38 @@ const std::filesystem::path& PageFolder() {
 
 // The template's lines as the page must hold them: a carriage return ends a
 // line (a line feed right after it is part of that end), a lone line feed is
-// content, and a last line without an end still gets one.
-std::string ExpectedLines(const std::string& text) {
-  std::string out;
-  bool lineOpen = false;
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    if (text[k] != '\r') {
-      out += text[k];
-      lineOpen = true;
-      continue;
+// content, and a last line without an end still gets one. Marker lines,
+// whole lines between any line ends, are left out with the lines of the
+// block side not taken. False when a marker is out of place.
+bool ExpectedLines(const std::string& text, bool allMedia, std::string& out) {
+  enum { kNone, kIf, kElse } block = kNone;
+  std::size_t k = 0;
+  while (k < text.size()) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", k), text.size());
+    const std::string line = text.substr(k, end - k);
+    std::string lineEnd;
+    k = end;
+    if (k < text.size()) {
+      lineEnd = text[k] == '\r' ? "\r\n" : "\n";
+      if (text[k] == '\r' && k + 1 < text.size() && text[k + 1] == '\n') ++k;
+      ++k;
     }
-    out += "\r\n";
-    lineOpen = false;
-    if (k + 1 < text.size() && text[k + 1] == '\n') ++k;
+    if (line == "//#if all-media") {
+      if (block != kNone) return false;
+      block = kIf;
+    } else if (line == "//#else") {
+      if (block != kIf) return false;
+      block = kElse;
+    } else if (line == "//#endif") {
+      if (block == kNone) return false;
+      block = kNone;
+    } else if (block == kNone || (block == kIf) == allMedia) {
+      out += line + lineEnd;
+    }
   }
-  if (lineOpen) out += "\r\n";
-  return out;
+  if (block != kNone) return false;
+  if (!out.empty() && !out.ends_with("\r\n")) out += "\r\n";
+  return true;
 }
 
 // The inside of a double-quoted script string that a page may carry: no
@@ -98,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   const std::string head = input.ConsumeRandomLengthString(512);
   const std::string tail = input.ConsumeRandomLengthString(512);
+  const bool allMedia = input.ConsumeBool();
   std::vector<orvale::ListedFile> files;
   while (input.remaining_bytes() > 0 && files.size() < 16) {
     const std::string name = orvale::ToPageText(input.ConsumeRandomLengthString(128));
@@ -111,9 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const MemoryTemplate headFile(head), tailFile(tail);
   const std::filesystem::path pagePath = PageFolder() / "Index.htm";
-  orvale::WritePageFile(pagePath.string(), list, headFile.path(), tailFile.path());
+  std::string expectedHead, expectedTail;
+  const bool wellFormed =
+      ExpectedLines(head, allMedia, expectedHead) && ExpectedLines(tail, allMedia, expectedTail);
+  try {
+    orvale::WritePageFile(pagePath.string(), list, headFile.path(), tailFile.path(), allMedia);
+  } catch (const platform::RunTimeError& error) {
+    Require(!wellFormed && error.number() == platform::kInvalidProcedureCall);
+    return 0;
+  }
+  Require(wellFormed);
 
   const std::string listWithoutFinalComma = list.substr(0, list.empty() ? 0 : list.size() - 1);
-  Require(ReadFile(pagePath) == ExpectedLines(head) + listWithoutFinalComma + ExpectedLines(tail));
+  Require(ReadFile(pagePath) == expectedHead + listWithoutFinalComma + expectedTail);
   return 0;
 }

@@ -4,6 +4,8 @@
 #include <tuple>
 
 #include "orvale/builder/ImageCollection.h"
+#include "orvale/builder/TemplateCopier.h"
+#include "platform/RunTimeError.h"
 #include "tests/builder/ScanFolderFixture.h"
 #include "tests/support/Unprivileged.h"
 
@@ -71,25 +73,74 @@ TEST_F(ScanFolderTest, DateOrderReadsTheModifiedTimeToTheWholeSecond) {
 }
 
 TEST_F(ScanFolderTest, TemplateLinesEndInCarriageReturnAndLineFeed) {
+  // Each head template gives the page's start in a build without and with
+  // every kind of file, or stops the page at the line of a misplaced marker.
   const struct {
     const char* rule;
     std::string head;
     std::string pageStart;
+    std::string allMediaStart;
+    int errorLine = 0;
   } rows[] = {
-      {"CR LF lines copied", "A\r\nB\r\n", "A\r\nB\r\n"},
-      {"last line without a line end", "A\r\nB", "A\r\nB\r\n"},
-      {"line-feed-only lines are one line", "A\nB\n", "A\nB\n\r\n"},
-      {"a lone CR ends a line", "A\rB\r", "A\r\nB\r\n"},
-      {"an LF after CR LF is content", "A\r\n\nB", "A\r\n\nB\r\n"},
-      {"blank lines stay", "\r\n\r\nA", "\r\n\r\nA\r\n"},
-      {"empty template adds nothing", "", ""},
+      {"CR LF lines copied", "A\r\nB\r\n", "A\r\nB\r\n", "A\r\nB\r\n"},
+      {"last line without a line end", "A\r\nB", "A\r\nB\r\n", "A\r\nB\r\n"},
+      {"line-feed-only lines are one line", "A\nB\n", "A\nB\n\r\n", "A\nB\n\r\n"},
+      {"a lone CR ends a line", "A\rB\r", "A\r\nB\r\n", "A\r\nB\r\n"},
+      {"an LF after CR LF is content", "A\r\n\nB", "A\r\n\nB\r\n", "A\r\n\nB\r\n"},
+      {"blank lines stay", "\r\n\r\nA", "\r\n\r\nA\r\n", "\r\n\r\nA\r\n"},
+      {"empty template adds nothing", "", "", ""},
+      {"a block's two sides, markers never written",
+       "A\r\n//#if all-media\r\nM\r\n//#else\r\nD\r\n//#endif\r\nB\r\n", "A\r\nD\r\nB\r\n",
+       "A\r\nM\r\nB\r\n"},
+      {"a block without //#else, two blocks, an empty one",
+       "//#if all-media\r\nM\r\n//#endif\r\nA\r\n//#if all-media\r\n//#else\r\n//#endif\r\n"
+       "//#if all-media\r\nN\r\n//#endif",
+       "A\r\n", "M\r\nA\r\nN\r\n"},
+      {"markers between line-feed-only lines", "A\n//#if all-media\nM\n//#else\nD\n//#endif\nB\n",
+       "A\nD\nB\n\r\n", "A\nM\nB\n\r\n"},
+      {"markers after lone CRs, the last without a line end", "A\r//#if all-media\rM\r//#endif",
+       "A\r\n", "A\r\nM\r\n"},
+      {"a marker is the whole line",
+       " //#endif\r\n//#else \r\n//#if all-media too\r\n//#IF ALL-MEDIA",
+       " //#endif\r\n//#else \r\n//#if all-media too\r\n//#IF ALL-MEDIA\r\n",
+       " //#endif\r\n//#else \r\n//#if all-media too\r\n//#IF ALL-MEDIA\r\n"},
+      {"//#else outside a block", "A\r\n//#else\r\nB\r\n", "", "", 2},
+      {"//#endif outside a block", "//#if all-media\r\n//#endif\r\n//#endif\r\n", "", "", 3},
+      {"blocks do not nest", "//#if all-media\n//#if all-media\n//#endif\n//#endif\n", "", "", 2},
+      {"a second //#else", "//#if all-media\r//#else\r//#else\r//#endif\r", "", "", 3},
+      {"a block left open", "A\r\n//#if all-media\r\nM\r\n", "", "", 2},
   };
   photos.write("a.jpg", "x");
   host.answers.assign(std::size(rows), true);
+  TempFolder pages;
+  const std::string head = (program.path() / "FirstPart.txt").string();
+  const std::string tail = (program.path() / "LastPart.txt").string();
+  const std::string list = "\r\n\"a.jpg\",";
   for (const auto& row : rows) {
     program.write("FirstPart.txt", row.head);
+    host.messages.clear();
     build();
+    if (row.errorLine) {
+      EXPECT_FALSE(outcome.pageWritten) << row.rule;
+      EXPECT_EQ(host.messages.size(), 1u) << row.rule;
+      try {
+        orvale::WritePageFile((pages.path() / "Error.htm").string(), list, head, tail, true);
+        ADD_FAILURE() << row.rule << ": no error";
+      } catch (const platform::RunTimeError& error) {
+        EXPECT_EQ(error.number(), 5) << row.rule;
+        EXPECT_EQ(
+            error.description().rfind(head + ", line " + std::to_string(row.errorLine) + ": ", 0),
+            0u)
+            << row.rule << ": " << error.description();
+      }
+      EXPECT_FALSE(std::filesystem::exists(pages.path() / "Error.htm")) << row.rule;
+      continue;
+    }
     EXPECT_EQ(page(), row.pageStart + "\r\n\"a.jpg\"T1\r\nT2\r\n") << row.rule;
+    const auto withAllMedia = pages.path() / "Index.htm";
+    orvale::WritePageFile(withAllMedia.string(), list, head, tail, true);
+    EXPECT_EQ(TempFolder::read(withAllMedia), row.allMediaStart + "\r\n\"a.jpg\"T1\r\nT2\r\n")
+        << row.rule << ", every kind of file";
   }
 }
 
