@@ -4,6 +4,7 @@
 // With ORVALE_PAGE_SCREENS set to a folder, screenshots are saved there.
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -11,7 +12,10 @@ import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import jpeg from 'jpeg-js';
 import { accessibilityFaults } from './axe.mjs';
-import { COPY_SIZES, DECOY_COLOUR, buildPage, copyRows, largeName, makeCopiesFolder, makeFolder, makeLargeFolder, rows } from './folder.mjs';
+import {
+  CAPTION, COPY_SIZES, DECOY_COLOUR, buildMediaPage, buildPage, copyRows, largeName, makeCopiesFolder, makeFolder,
+  makeLargeFolder, makeMediaFolder, mediaRows, rows, takeBlocks,
+} from './folder.mjs';
 import { jpegPicture } from './pictures.mjs';
 
 const orvale = process.argv[2];
@@ -647,6 +651,127 @@ describe('a folder with web copies, and a picture without', () => {
   }
 });
 
+describe('a folder of every kind of file, built with that option', () => {
+  let media, mediaUrl;
+  const videoAt = mediaRows.findIndex((row) => row.kind === 'video');
+  before(() => {
+    media = path.join(root, 'Every kind');
+    fs.mkdirSync(media);
+    makeMediaFolder(media);
+    allowed.push(pathToFileURL(media).href + '/');
+    mediaUrl = pathToFileURL(buildMediaPage(orvale, media)).href;
+  });
+  const inFolder = (file) => decodeURIComponent(pathToFileURL(path.join(media, file)).href);
+  const settled = (page, name) => page.waitForFunction((caption) => document.getElementById('caption').textContent === caption
+    && !document.getElementById('stage').classList.contains('loading'), name, WAIT);
+  // The stage as a viewer meets it.
+  const stageNow = (page) => page.evaluate(() => {
+    const byId = (id) => document.getElementById(id), photo = byId('photo'), video = byId('video');
+    return {
+      photo: photo.checkVisibility() && photo.naturalWidth > 0 ? decodeURIComponent(photo.currentSrc) : null,
+      video: video.checkVisibility() ? decodeURIComponent(video.currentSrc) : null,
+      paused: video.paused && video.currentTime === 0,
+      notice: byId('fail').checkVisibility() ? [byId('failName').textContent, byId('failWhy').textContent, decodeURIComponent(byId('failOpen').href)] : null,
+      words: byId('words').checkVisibility() ? byId('words').textContent : null,
+      markup: byId('words').children.length,
+      status: byId('status').textContent,
+    };
+  });
+
+  it('shows each file, HEIC and the rest through their copies, a video with its poster, and the caption as text', async () => {
+    const page = await newPage();
+    await page.goto(mediaUrl);
+    for (const [i, row] of mediaRows.entries()) {
+      if (i) await page.keyboard.press('ArrowRight');
+      await settled(page, row.name);
+      if (row.kind === 'video') {
+        await page.waitForFunction(() => document.getElementById('video').poster, null, WAIT);
+        await new Promise((done) => setTimeout(done, 500)); // time enough to start, were it to
+      }
+      const now = await stageNow(page);
+      const why = `${row.name}:`;
+      assert.equal(now.photo, row.kind === 'picture' ? inFolder(`Web/2048/${row.name}.jpg`) : null, `${why} the picture shown`);
+      assert.equal(now.video, row.kind === 'video' ? inFolder(row.name) : null, `${why} the video shown`);
+      assert.deepEqual(now.notice, row.kind === 'unplayable'
+        ? [row.name, 'This browser cannot play this video. Open the file to play it elsewhere.', inFolder(row.name)] : null,
+      `${why} the notice, linking the file`);
+      assert.equal(now.words, row.caption ?? null, `${why} its caption`);
+      assert.equal(now.markup, 0, `${why} a caption's markup stays text`);
+      if (row.kind === 'video') {
+        assert.ok(now.paused, 'a video does not start by itself outside the slide show');
+        assert.equal(decodeURIComponent(await page.locator('#video').getAttribute('poster')), `Web/2048/${row.name}.jpg`, 'the poster is the copy a photo would take');
+        assert.deepEqual(await accessibilityFaults(page), [], 'no accessibility fault with a video');
+        await screenshot(page, 'desktop-video.png');
+      }
+      if (row.kind === 'unplayable') assert.match(now.status, /cannot be played/, 'the notice is announced');
+      if (row.caption) await screenshot(page, 'desktop-caption.png');
+    }
+    assert.deepEqual(await accessibilityFaults(page), [], 'no accessibility fault with the notice');
+    await page.context().close();
+  });
+
+  it('gives each tile its 240 px copy: a video\'s is its frame at one second, with a play mark and "video" in its label', async () => {
+    const page = await newPage();
+    await page.goto(mediaUrl);
+    await page.waitForFunction(() => [...document.querySelectorAll('#strip .tile')].every((tile) => {
+      const img = tile.querySelector('img');
+      return img ? img.complete && img.naturalWidth > 0 : tile.classList.contains('none');
+    }), null, WAIT);
+    const tiles = await page.locator('#strip .tile').evaluateAll((all) => all.map((tile) => ({
+      src: tile.querySelector('img') && decodeURIComponent(tile.querySelector('img').currentSrc),
+      label: tile.getAttribute('aria-label'),
+      type: getComputedStyle(tile, '::after').content,
+      opacity: +getComputedStyle(tile).opacity,
+    })));
+    for (const [i, row] of mediaRows.entries()) {
+      const made = row.kind !== 'unplayable';
+      assert.equal(tiles[i].src, made ? inFolder(`Web/240/${row.name}.jpg`) : null, `${row.name}: its tile`);
+      assert.equal(tiles[i].label, row.kind === 'picture' ? row.name : `${row.name} (video)`, `${row.name}: its tile's label`);
+      if (!made) assert.equal(tiles[i].type, '"MOV"', `${row.name}: its tile names the type`);
+    }
+    // The video's tile, as drawn: its frame at the side, the play mark in the middle.
+    const shot = jpeg.decode(await page.locator('#strip .tile').nth(videoAt).screenshot({ type: 'jpeg', quality: 100 }));
+    const pixel = (x, y) => { const at = (Math.floor(y) * shot.width + Math.floor(x)) * 4; return [...shot.data.subarray(at, at + 3)]; };
+    const drawn = (colour) => colour.map((c, k) => tiles[videoAt].opacity * c + (1 - tiles[videoAt].opacity) * PAGE_COLOUR[k]);
+    const distance = (a, b) => Math.hypot(...a.map((c, k) => c - b[k]));
+    const side = pixel(shot.width * 0.15, shot.height / 2), middle = pixel(shot.width / 2, shot.height / 2);
+    const frame = mediaRows[videoAt].frame;
+    assert.ok(distance(side, drawn(frame)) < 30 && distance(side, drawn([0xc0, 0x30, 0x30])) > 100,
+      `the frame at one second, not the first (pixel ${side})`);
+    assert.ok(Math.min(...middle) > Math.max(...side), `a light play mark over it (pixel ${middle})`);
+    await screenshot(page, 'desktop-media-tiles.png');
+    await page.setViewportSize({ width: 390, height: 844 });
+    await page.goto(mediaUrl + '#' + (videoAt + 1));
+    await settled(page, mediaRows[videoAt].name);
+    await expectFits(page);
+    await screenshot(page, 'phone-video.png');
+    await page.context().close();
+  });
+
+  it('plays a video muted in the slide show, turns on when it ends, and waits as for a picture past one that cannot play', async () => {
+    const page = await newPage();
+    await page.goto(mediaUrl + '#' + (videoAt + 1));
+    await settled(page, mediaRows[videoAt].name);
+    await page.evaluate(() => {
+      const caption = document.getElementById('caption');
+      window.seen = [];
+      // Caught on the way down, before the page's own listener turns on.
+      window.addEventListener('ended', () => window.seen.push('ended'), true);
+      new MutationObserver(() => window.seen.push(caption.textContent)).observe(caption, { childList: true });
+    });
+    await page.getByLabel('Seconds per picture').selectOption('1'); // shorter than the video
+    await page.locator('body').press(' ');
+    await page.waitForFunction(() => {
+      const video = document.getElementById('video');
+      return !video.paused && video.muted && video.currentTime > 0.2;
+    }, null, WAIT);
+    await page.waitForFunction((name) => document.getElementById('caption').textContent === name, mediaRows[0].name, WAIT);
+    assert.deepEqual(await page.evaluate(() => window.seen), ['ended', ...mediaRows.slice(videoAt + 1).map((row) => row.name), mediaRows[0].name],
+      'the next file only once the video ended, then on round');
+    await page.context().close();
+  });
+});
+
 describe('a folder of 30,000 pictures', () => {
   const COUNT = 30000;
   let bigUrl;
@@ -721,9 +846,24 @@ describe('a folder of 30,000 pictures', () => {
 describe('safety', () => {
   it('ships templates that stay small and are valid UTF-8', () => {
     const templates = ['FirstPart.txt', 'LastPart.txt'].map((name) => fs.readFileSync(path.join(path.dirname(orvale), name)));
-    const size = templates.reduce((sum, text) => sum + text.length, 0);
-    assert.ok(size < 30 * 1024, `both templates together take ${size} bytes`);
     for (const text of templates) new TextDecoder('utf-8', { fatal: true }).decode(text);
+    // The page's own weight, without and with every kind of file.
+    for (const [allMedia, budget] of [[false, 30 * 1024], [true, 36 * 1024]]) {
+      const size = templates.reduce((sum, text) => sum + Buffer.byteLength(takeBlocks(text.toString(), allMedia)), 0);
+      assert.ok(size < budget, `both templates together take ${size} bytes${allMedia ? ' with every kind of file' : ''}`);
+    }
+  });
+
+  it('writes, without every kind of file, the very page it always wrote', () => {
+    // The templates as they were before videos and captions came:
+    // (git show b2792c5:orvale/resources/FirstPart.txt; printf '\r\n"a.jpg"';
+    //  git show b2792c5:orvale/resources/LastPart.txt) | sha256sum
+    const before = '4c61c6eccf468e661f1bf24b62e9330809d76f5ded800c1f4ef43be56f854f77';
+    const same = path.join(root, 'Same bytes');
+    fs.mkdirSync(same);
+    fs.writeFileSync(path.join(same, 'a.jpg'), jpegPicture(16, 16, 0));
+    const page = fs.readFileSync(buildPage(orvale, same, []));
+    assert.equal(crypto.createHash('sha256').update(page).digest('hex'), before);
   });
 
   it('runs no script from a name, raises no script error, and sends no request out of the folder', async () => {

@@ -80,3 +80,22 @@ export function damagedPicture() {
 export function gifPicture() {
   return Buffer.from('474946383961010001008000' + '00ffffff000000' + '2c000000000100010000' + '0202440100' + '3b', 'hex');
 }
+
+// The JPEG with an EXIF segment holding one ImageDescription (a
+// photographer's caption), put right after its start-of-image marker.
+export function withDescription(jpegBytes, text) {
+  const words = Buffer.concat([Buffer.from(text, 'utf8'), Buffer.from([0])]);
+  const tiff = Buffer.alloc(8 + 2 + 12 + 4);
+  tiff.write('II', 0, 'latin1');
+  tiff.writeUInt16LE(42, 2);
+  tiff.writeUInt32LE(8, 4);
+  tiff.writeUInt16LE(1, 8);                 // one entry
+  tiff.writeUInt16LE(0x010e, 10);           // ImageDescription
+  tiff.writeUInt16LE(2, 12);                // ASCII
+  tiff.writeUInt32LE(words.length, 14);
+  tiff.writeUInt32LE(tiff.length, 18);      // the text follows the directory
+  const body = Buffer.concat([Buffer.from('Exif\0\0', 'latin1'), tiff, words]);
+  const head = Buffer.from([0xff, 0xe1, 0, 0]);
+  head.writeUInt16BE(body.length + 2, 2);
+  return Buffer.concat([jpegBytes.subarray(0, 2), head, body, jpegBytes.subarray(2)]);
+}
