@@ -748,6 +748,25 @@ describe('a folder of every kind of file, built with that option', () => {
     await page.context().close();
   });
 
+  it('gives a video without web copies its thumbnail as poster and tile', async () => {
+    const bare = path.join(root, 'Video without copies'), name = mediaRows[videoAt].name;
+    fs.mkdirSync(path.join(bare, 'ThumbNails'), { recursive: true });
+    for (const file of [name, 'Index.htm', `ThumbNails/thumb${name.slice(0, name.lastIndexOf('.'))}.jpg`]) {
+      fs.copyFileSync(path.join(media, file), path.join(bare, file));
+    }
+    allowed.push(pathToFileURL(bare).href + '/');
+    const page = await newPage();
+    await page.goto(pathToFileURL(path.join(bare, 'Index.htm')).href + '#' + (videoAt + 1));
+    await settled(page, name);
+    const thumb = `ThumbNails/thumb${name.slice(0, name.lastIndexOf('.'))}.jpg`;
+    await page.waitForFunction(() => document.getElementById('video').poster
+      && document.querySelector('#strip .tile[aria-current="true"] img')?.naturalWidth > 0, null, WAIT);
+    const seen = await page.evaluate(() => [document.getElementById('video').getAttribute('poster'),
+      document.querySelector('#strip .tile[aria-current="true"] img').getAttribute('src')].map(decodeURIComponent));
+    assert.deepEqual(seen, [thumb, thumb], 'the poster and the tile are the thumbnail');
+    await page.context().close();
+  });
+
   it('plays a video muted in the slide show, turns on when it ends, and waits as for a picture past one that cannot play', async () => {
     const page = await newPage();
     await page.goto(mediaUrl + '#' + (videoAt + 1));
