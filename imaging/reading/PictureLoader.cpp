@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,7 @@
 #include "imaging/reading/PictureErrors.h"
 #include "imaging/reading/ProgressiveDcDecoder.h"
 #include "imaging/reading/QtPictureDecoder.h"
+#include "imaging/reading/VideoFrameDecoder.h"
 #include "imaging/reading/WebPPictureDecoder.h"
 #include "platform/FileDescriptor.h"
 #include "platform/RunTimeError.h"
@@ -68,9 +70,6 @@ bool IsHeif(const std::uint8_t* bytes, std::size_t size) {
 }  // namespace
 
 PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
-  ReadFile();
-  if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
-  const std::uint8_t* bytes = bytes_.get();
   // A decode that must hold more than it first reserved (a progressive
   // JPEG read past its DC scans) gives back its share before it waits.
   DecodeLimits limits{kMaxPixels, kMaxDecodeBytes, kSmallDecodeBytes,
@@ -78,6 +77,28 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
                         decodeShare_ = MemoryPool::Share();
                         decodeShare_ = DecodePool().Take(decodeBytes);
                       }};
+  std::int64_t fileBytes = 0;
+  platform::FileDescriptor file = OpenFile(fileBytes);
+  // A video is read where it lies, a part at a time: it may be far larger
+  // than a picture file may be.
+  std::uint8_t head[12];
+  bool matroska = false;
+  if (VideoFrameDecoder::IsVideo(head, ReadHead(file, head, sizeof head), matroska)) {
+    decoder_ =
+        std::make_unique<VideoFrameDecoder>(std::move(file), fileBytes, matroska, path_, limits);
+  } else {
+    ReadFile(file, fileBytes);
+    ChooseDecoder(limits);
+  }
+  const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
+  width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
+  height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
+  colourProfile_ = decoder_->ColourProfile();
+}
+
+void PictureLoader::ChooseDecoder(const DecodeLimits& limits) {
+  if (size_ == 0) throw PictureErrors::InvalidPicture(path_, "the file is empty");
+  const std::uint8_t* bytes = bytes_.get();
   if (StartsWith(bytes, size_, "\xFF\xD8\xFF", 3)) {
     // A progressive file's header, read once here, serves its DC decode too.
     JpegHeader header(bytes, size_, path_);
@@ -106,10 +127,6 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
     throw PictureErrors::InvalidPicture(
         path_, "the file is not a JPEG, PNG, WebP, HEIF, BMP or GIF picture");
   }
-  const bool turned = pixels::PictureOrientation::SwapsSides(decoder_->Orientation());
-  width_ = turned ? decoder_->StoredHeight() : decoder_->StoredWidth();
-  height_ = turned ? decoder_->StoredWidth() : decoder_->StoredHeight();
-  colourProfile_ = decoder_->ColourProfile();
 }
 
 PictureLoader::~PictureLoader() = default;
@@ -146,20 +163,42 @@ pixels::StdPicture PictureLoader::LoadPicture(const std::string& aFilePath) {
 // The file is looked at before it is opened, and opened without waiting,
 // so that a pipe or device named like a picture never blocks the load; the
 // open file is looked at again, in case the name changed in between.
-void PictureLoader::ReadFile() {
+platform::FileDescriptor PictureLoader::OpenFile(std::int64_t& fileBytes) const {
   struct stat status {};
   if (::stat(path_.c_str(), &status) != 0) throw ErrorFromErrno(errno, path_);
   if (!S_ISREG(status.st_mode)) throw NotAFile(path_);
-  const platform::FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  platform::FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file.isOpen()) throw ErrorFromErrno(errno, path_);
   if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) throw NotAFile(path_);
-  if (status.st_size > kMaxFileBytes) {
+  fileBytes = status.st_size;
+  return file;
+}
+
+std::size_t PictureLoader::ReadHead(const platform::FileDescriptor& file, std::uint8_t* head,
+                                    std::size_t size) const {
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t part = ::pread(file.get(), head + got, size - got, off_t(got));
+    if (part == 0) break;
+    if (part < 0) {
+      if (errno == EINTR) continue;
+      throw platform::RunTimeError(
+          platform::kDeviceIoError, kPictureLoaderSource,
+          platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
+    }
+    got += std::size_t(part);
+  }
+  return got;
+}
+
+void PictureLoader::ReadFile(const platform::FileDescriptor& file, std::int64_t fileBytes) {
+  if (fileBytes > kMaxFileBytes) {
     throw PictureErrors::InvalidPicture(
-        path_, "the file is " + std::to_string(status.st_size) + " bytes, more than the " +
+        path_, "the file is " + std::to_string(fileBytes) + " bytes, more than the " +
                    std::to_string(kMaxFileBytes >> 20) + " MB a picture file may have");
   }
-  const std::size_t size = std::size_t(status.st_size);
-  fileShare_ = FilePool().Take(status.st_size);
+  const std::size_t size = std::size_t(fileBytes);
+  fileShare_ = FilePool().Take(fileBytes);
   try {
     bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
   } catch (const std::bad_alloc&) {

@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "imaging/pixels/StdPicture.h"
+#include "imaging/reading/DecodeLimits.h"
 #include "imaging/reading/MemoryPool.h"
+#include "platform/FileDescriptor.h"
 
 namespace imaging::reading {
 
 class PictureDecoder;
 
 // The picture loader: reads a JPEG, PNG, WebP, HEIF (the primary picture),
-// BMP or GIF file (told apart by their first bytes, not by the name) into a
-// picture. Making the loader reads the
+// BMP or GIF file, or one frame of a video (told apart by their first
+// bytes, not by the name) into a picture. Making the loader reads the
 // file and its header, so the picture's full size, as shown, is known before
 // any pixel is decoded; Load then decodes it, a JPEG at a reduced scale when
 // only a smaller picture is needed. Anything that is not a loadable picture
@@ -72,7 +74,14 @@ class PictureLoader {
   static pixels::StdPicture LoadPicture(const std::string& aFilePath);
 
  private:
-  void ReadFile();
+  // Opens the file, only a regular one, and tells its size.
+  platform::FileDescriptor OpenFile(std::int64_t& fileBytes) const;
+  // Reads up to size first bytes; the count read.
+  std::size_t ReadHead(const platform::FileDescriptor& file, std::uint8_t* head,
+                       std::size_t size) const;
+  // Reads the whole file into bytes_ (a picture's: a video is never read whole).
+  void ReadFile(const platform::FileDescriptor& file, std::int64_t fileBytes);
+  void ChooseDecoder(const DecodeLimits& limits);
 
   std::string path_;
   // Given back last, once what they stand for is released.

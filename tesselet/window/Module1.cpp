@@ -1,5 +1,6 @@
 #include "tesselet/window/Module1.h"
 
+#include <string_view>
 #include <utility>
 
 #include "common/UnloadAllForms.h"
@@ -30,13 +31,19 @@ int Module1::StatusOf(const BatchOutcome& outcome) {
   return kExitFailed;
 }
 
-int Module1::Main(const std::string& argument) {
+int Module1::Main(const std::string& commandLine) {
+  // The slide show maker asks for photos and videos of every kind with a
+  // leading word; a folder named only that word is still a folder.
+  static constexpr std::string_view kAllMediaWord = "--all-media ";
+  const bool allMedia = commandLine.starts_with(kAllMediaWord);
+  const std::string argument = allMedia ? commandLine.substr(kAllMediaWord.size()) : commandLine;
   if (argument.empty()) {
     host_.showMessage("This application requires Orvale to Run", kProgramName);
     common::UnloadAllForms(forms_);
     return kExitRefused;
   }
   frmThumbs form(host_, forms_, clock_);
+  form.SetAllMedia(allMedia);
   // The folder is taken as given: the slide show maker sends it ending in
   // "/", so the thumbnails folder is its ThumbNails sub-folder.
   form.txtImgDir.setText(ToQString(argument));

@@ -28,9 +28,11 @@ class Module1 {
                    common::FormsCollection& forms = common::FormsCollection::program(),
                    common::TimeOfDayClock clock = common::SecondsSinceMidnight);
 
-  // The start-up routine; the argument is the whole command line after the
-  // program's name. Returns the exit status.
-  int Main(const std::string& argument);
+  // The start-up routine; the command line is the whole of it after the
+  // program's name: the folder, after the word "--all-media" and a blank
+  // when photos and videos of every kind are asked for. Returns the exit
+  // status.
+  int Main(const std::string& commandLine);
 
   // The exit status a batch's outcome calls for.
   static int StatusOf(const BatchOutcome& outcome);

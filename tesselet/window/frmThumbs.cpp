@@ -183,7 +183,7 @@ BatchOutcome frmThumbs::ClickTHEButton() {
 
 void frmThumbs::ListImages() {
   lstImages.clear();
-  for (const std::string& name : ListImageFiles(ToBytes(txtImgDir.text()))) {
+  for (const std::string& name : ListImageFiles(ToBytes(txtImgDir.text()), allMedia_)) {
     // The list shows the name; the batch uses its bytes, which a name that
     // is not valid UTF-8 would lose on the way through the text.
     auto item = std::make_unique<QListWidgetItem>(ToQString(name));

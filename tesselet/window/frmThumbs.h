@@ -43,6 +43,10 @@ class frmThumbs : public QWidget, public BatchView, public common::LoadedForm {
   // The unattended run: relist, pause 0.4 seconds, run the batch.
   BatchOutcome ClickTHEButton();
 
+  // Whether the list takes photos and videos of every kind (PNG, WebP,
+  // HEIC, MP4...) beside today's pictures; set before the folder's text.
+  void SetAllMedia(bool allMedia) { allMedia_ = allMedia; }
+
   // Rebuilds the picture list from the image folder's text. Raises the
   // listing's run-time error when the folder cannot be read.
   void ListImages();
@@ -118,6 +122,7 @@ class frmThumbs : public QWidget, public BatchView, public common::LoadedForm {
   std::uint32_t backColor_ = 0xFFFFFF;
   BatchOutcome lastOutcome_;
   bool stopRequested_ = false;
+  bool allMedia_ = false;
 };
 
 }  // namespace tesselet

@@ -47,25 +47,44 @@ std::vector<std::string> DirectoryOrder(const std::filesystem::path& folder) {
 TEST(ImageListing, PictureFilesInFileSystemOrderWithTheirCase) {
   TempFolder folder;
   for (const char* name :
-       {"Photo.JPG", "scan.Bmp", "anim.gif", "notes.txt", "pic.jpeg", "old.JPE", "clip.mpeg",
-        "a.jpg.txt", ".hidden.jpg", "sub/inner.jpg", "jpg", "x.png"})
+       {"Photo.JPG", "scan.Bmp",  "anim.gif",    "notes.txt",     "pic.jpeg", "old.JPE",
+        "clip.mpeg", "a.jpg.txt", ".hidden.jpg", "sub/inner.jpg", "jpg",      "x.png",
+        "p.WebP",    "i.HEIC",    "i2.heif",     "v.Mp4",         "v2.m4v",   "m.MOV",
+        "w.webm",    "a.avi",     ".hidden.mp4", "x.png.txt"})
     folder.write(name, "x");
   std::filesystem::create_directory(folder.path() / "folder.jpg");
+  std::filesystem::create_directory(folder.path() / "folder.mp4");
   std::filesystem::create_symlink(folder.path() / "Photo.JPG", folder.path() / "link.jpg");
   std::filesystem::create_symlink(folder.path() / "gone", folder.path() / "dangling.jpg");
 
-  std::vector<std::string> expected;
-  for (const std::string& name : DirectoryOrder(folder.path())) {
-    if (name == "Photo.JPG" || name == "scan.Bmp" || name == "anim.gif" || name == "pic.jpeg" ||
-        name == "old.JPE" || name == "link.jpg")
-      expected.push_back(name);
+  const std::set<std::string> pictures = {"Photo.JPG", "scan.Bmp", "anim.gif",
+                                          "pic.jpeg",  "old.JPE",  "link.jpg"};
+  const std::set<std::string> everyKind = {"x.png", "p.WebP", "i.HEIC", "i2.heif",
+                                           "v.Mp4", "v2.m4v", "m.MOV",  "w.webm"};
+  const struct {
+    const char* rule;
+    bool allMedia;
+  } rows[] = {
+      {"the extensions jpg, jpeg, jpe, gif and bmp in any case, ordinary files (or links to "
+       "them) only, no hidden files, no sub-folders, file system order",
+       false},
+      {"photos and videos of every kind: png, webp, heic, heif, mp4, m4v, mov and webm too, in "
+       "one list, by the same rules",
+       true},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> expected;
+    for (const std::string& name : DirectoryOrder(folder.path())) {
+      if (pictures.contains(name) || (row.allMedia && everyKind.contains(name)))
+        expected.push_back(name);
+    }
+    EXPECT_EQ(tesselet::ListImageFiles(folder.path().string(), row.allMedia), expected) << row.rule;
+    EXPECT_EQ(tesselet::ListImageFiles(folder.withSlash(), row.allMedia), expected)
+        << "a trailing slash or none";
+    EXPECT_EQ(tesselet::CountPictureFiles(folder.path().string(), row.allMedia),
+              std::int32_t(expected.size()))
+        << "the count, by the same rule";
   }
-  EXPECT_EQ(tesselet::ListImageFiles(folder.path().string()), expected)
-      << "the extensions jpg, jpeg, jpe, gif and bmp in any case, ordinary files (or links to "
-         "them) only, no hidden files, no sub-folders, file system order";
-  EXPECT_EQ(tesselet::ListImageFiles(folder.withSlash()), expected) << "a trailing slash or none";
-  EXPECT_EQ(tesselet::CountPictureFiles(folder.path().string()), 6)
-      << "the count, by the same rule";
   EXPECT_EQ(tesselet::CountPictureFiles((folder.path() / "sub").string()), 1);
 }
 

@@ -1,6 +1,10 @@
+#include <QColor>
 #include <QStringList>
+#include <cstdlib>
 #include <map>
 
+#include "tests/imaging/PictureEncoders.h"
+#include "tests/support/TestVideos.h"
 #include "tests/support/UnattendedRun.h"
 #include "tests/tesselet_window/TesseletTestSupport.h"
 
@@ -212,4 +216,125 @@ TEST(TesseletEndToEnd, UnreadablePicturesAreNamedOnceAndTheOthersAllGetTheirThum
     EXPECT_TRUE(files[1] == files[0])
         << setup.rule << ": the same thumbnails and copies, byte for byte";
   }
+}
+
+namespace {
+
+// The colour of a picture file at (x, y), or black when it cannot be read.
+QColor ColourAt(const std::filesystem::path& path, int x, int y) {
+  const QImage image(QString::fromStdString(path.string()));
+  return image.isNull() ? QColor(Qt::black) : image.pixelColor(x, y);
+}
+
+// Whether two colours agree within what JPEG and YUV coding change.
+bool Near(const QColor& a, const QColor& b) {
+  return std::abs(a.red() - b.red()) <= 24 && std::abs(a.green() - b.green()) <= 24 &&
+         std::abs(a.blue() - b.blue()) <= 24;
+}
+
+std::string Text(const QColor& colour) { return colour.name().toStdString(); }
+
+std::map<std::string, std::filesystem::file_time_type> OutputTimes(
+    const std::filesystem::path& folder) {
+  std::map<std::string, std::filesystem::file_time_type> times;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) times[entry.path().string()] = entry.last_write_time();
+  }
+  return times;
+}
+
+}  // namespace
+
+TEST(TesseletEndToEnd, PhotosAndVideosOfEveryKindOnlyWhenAskedUprightAndMadeOnce) {
+  TempFolder photos;
+  const TempFolder scratch;
+  WritePicture(photos, "a.jpg", 80, 60);
+  // Transparent on its right half.
+  QImage alpha(80, 60, QImage::Format_ARGB32);
+  alpha.fill(Qt::transparent);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 40; ++x) alpha.setPixelColor(x, y, Qt::red);
+  ASSERT_TRUE(alpha.save(QString::fromStdString((photos.path() / "alpha.png").string())));
+  const auto solid = [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return test_pictures::Make(64, 48, [=](int, int) { return test_pictures::Rgb{r, g, b}; });
+  };
+  photos.write("p.webp", test_pictures::EncodeWebP(solid(0, 0, 255)));
+  photos.write("h.HEIC", test_pictures::EncodeHeic(solid(0, 255, 0)));
+  // Green for its first second, then red above blue; turned a quarter.
+  test_videos::Concatenated(scratch.path() / "upright.mp4", "color=c=green:s=320x240:r=25:d=1",
+                            test_videos::Halves("red", "blue", 320, 240, 1), "libx264");
+  test_videos::Rotated(scratch.path() / "upright.mp4", photos.path() / "turned.mp4", 90);
+  test_videos::Concatenated(photos.path() / "clip.webm", "color=c=green:s=96x64:r=25:d=1",
+                            "color=c=blue:s=96x64:r=25:d=1", "libvpx-vp9");
+  // What ffmpeg itself shows at 1 second, turned as its players turn it.
+  test_videos::Ffmpeg("-ss 1 -i \"" + (photos.path() / "turned.mp4").string() +
+                      "\" -frames:v 1 \"" + (scratch.path() / "shown.png").string() + "\"");
+  const auto thumbs = photos.path() / "ThumbNails";
+  const auto web = photos.path() / "Web";
+  std::filesystem::create_directory(thumbs);
+  std::filesystem::create_directory(web);
+
+  const Finished pictures = RunTesselet({QString::fromStdString(photos.withSlash())}, {});
+  EXPECT_EQ(pictures.status, 0) << pictures.errors;
+  EXPECT_EQ(Names(thumbs), std::vector<std::string>{"thumba.jpg"})
+      << "without the word, today's pictures alone";
+  EXPECT_EQ(Names(web / "2048"), std::vector<std::string>{"a.jpg.jpg"});
+
+  const Finished every =
+      RunTesselet({"--all-media", QString::fromStdString(photos.withSlash())}, {});
+  EXPECT_EQ(every.status, 0) << every.errors;
+  EXPECT_EQ(Names(thumbs),
+            (std::vector<std::string>{"thumba.jpg", "thumbalpha.jpg", "thumbclip.jpg", "thumbh.jpg",
+                                      "thumbp.jpg", "thumbturned.jpg"}));
+  for (const char* side : {"240", "1024", "2048"}) {
+    EXPECT_EQ(Names(web / side),
+              (std::vector<std::string>{"a.jpg.jpg", "alpha.png.jpg", "clip.webm.jpg", "h.HEIC.jpg",
+                                        "p.webp.jpg", "turned.mp4.jpg"}))
+        << side;
+  }
+  const auto copy = [&](const char* name) { return web / "2048" / name; };
+  const struct {
+    const char* rule;
+    std::filesystem::path file;
+    std::pair<int, int> size;
+    std::pair<int, int> at;
+    QColor colour;
+  } rows[] = {
+      {"transparency on white", copy("alpha.png.jpg"), {80, 60}, {70, 30}, Qt::white},
+      {"the opaque part as it is", copy("alpha.png.jpg"), {80, 60}, {10, 30}, Qt::red},
+      {"WebP", copy("p.webp.jpg"), {64, 48}, {32, 24}, Qt::blue},
+      {"HEIC", copy("h.HEIC.jpg"), {64, 48}, {32, 24}, Qt::green},
+      {"WebM: the frame at 1 s", copy("clip.webm.jpg"), {96, 64}, {48, 32}, Qt::blue},
+      {"a turned video stands upright",
+       copy("turned.mp4.jpg"),
+       {240, 320},
+       {20, 160},
+       ColourAt(scratch.path() / "shown.png", 20, 160)},
+      {"... on the side ffmpeg shows",
+       copy("turned.mp4.jpg"),
+       {240, 320},
+       {220, 160},
+       ColourAt(scratch.path() / "shown.png", 220, 160)},
+      {"its thumbnail too",
+       thumbs / "thumbturned.jpg",
+       {37, 50},
+       {3, 25},
+       ColourAt(scratch.path() / "shown.png", 20, 160)},
+  };
+  EXPECT_FALSE(Near(ColourAt(scratch.path() / "shown.png", 20, 160),
+                    ColourAt(scratch.path() / "shown.png", 220, 160)))
+      << "the turned video's two sides differ";
+  for (const auto& row : rows) {
+    EXPECT_EQ(PictureSize(row.file), row.size) << row.rule;
+    const QColor seen = ColourAt(row.file, row.at.first, row.at.second);
+    EXPECT_TRUE(Near(seen, row.colour))
+        << row.rule << ": " << Text(seen) << " where " << Text(row.colour) << " was due";
+  }
+
+  const auto before = OutputTimes(photos.path());
+  const Finished again =
+      RunTesselet({"--all-media", QString::fromStdString(photos.withSlash())}, {});
+  EXPECT_EQ(again.status, 0) << again.errors;
+  EXPECT_TRUE(OutputTimes(photos.path()) == before)
+      << "the records of the first run let the second make nothing again";
 }
