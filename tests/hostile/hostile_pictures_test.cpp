@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <iostream>
+#include <stdexcept>
 #include <vector>
 
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/support/AddressSanitizer.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TestVideos.h"
 #include "tests/support/UnattendedRun.h"
 
 namespace {
@@ -133,3 +136,92 @@ TEST(HostilePictures, DecodesRunningAtOnceShareTheBound) {
 }
 
 }  // namespace
+
+namespace {
+
+// The video with the width and height its first "avc1" sample entry
+// declares replaced (the coded pictures keep theirs).
+std::string WithAvcSize(std::string mp4, std::uint16_t width, std::uint16_t height) {
+  // The brands of the file's type box may name avc1 too.
+  const std::size_t entry = mp4.find("avc1", mp4.find("stsd"));
+  if (entry == std::string::npos) throw std::runtime_error("no avc1 sample entry");
+  // Tag, then reserved 6, index 2, pre-defined 2 + 2 + 12 bytes.
+  const std::size_t at = entry + 4 + 6 + 2 + 16;
+  mp4[at] = char(width >> 8), mp4[at + 1] = char(width & 0xFF);
+  mp4[at + 2] = char(height >> 8), mp4[at + 3] = char(height & 0xFF);
+  return mp4;
+}
+
+}  // namespace
+
+// Damaged, empty, lying and endless videos, asked for as photos and videos
+// of every kind: each gets its thumbnail or a message naming it and why,
+// within the same memory bound and time; none crashes or hangs.
+TEST(HostilePictures, VideosGetAThumbnailOrAClearMessageWithinTheBound) {
+  const TempFolder made;
+  const auto file = [&](const char* name) { return made.path() / name; };
+  test_videos::Ffmpeg("-f lavfi -i \"" + test_videos::Halves("red", "blue", 320, 240, 2) +
+                      "\" -c:v libx264 -g 25 -movflags +faststart \"" + file("good.mp4").string() +
+                      "\"");
+  test_videos::Ffmpeg("-f lavfi -i \"color=c=green:s=160x120:r=25:d=2\" -c:v libvpx-vp9 \"" +
+                      file("good.webm").string() + "\"");
+  test_videos::Ffmpeg("-f lavfi -i \"sine=d=2\" -c:a aac \"" + file("audio.m4v").string() + "\"");
+  // A frame a second for ten hours: seeking to its first second reads none
+  // of the rest.
+  test_videos::Ffmpeg(
+      "-f lavfi -i \"color=c=red:s=64x64:r=1\" -t 36000 -c:v libx264 -preset ultrafast -g 600 \"" +
+      file("ten-hours.mp4").string() + "\"");
+  const std::string mp4 = TempFolder::read(file("good.mp4"));
+  const std::string webm = TempFolder::read(file("good.webm"));
+  std::string scrambled = mp4;
+  // The coded pictures (after the header, which faststart put first) made noise.
+  for (std::size_t k = mp4.rfind("mdat") + 4; k < scrambled.size(); ++k)
+    scrambled[k] = char(k * 2654435761u >> 13);
+  const struct {
+    const char* name;
+    std::string bytes;
+    int status;
+    const char* why;  // a part of the message that says why, when one is due
+  } rows[] = {
+      {"ten-hours.mp4", TempFolder::read(file("ten-hours.mp4")), 0, nullptr},
+      {"audio-only.m4v", TempFolder::read(file("audio.m4v")), 1, "the file holds no video"},
+      {"header-only.mp4", mp4.substr(0, mp4.rfind("mdat") + 4), 1, "no frame"},
+      {"cut-in-its-first-picture.mp4", mp4.substr(0, mp4.rfind("mdat") + 40), 1, "no frame"},
+      {"cut-after-its-first-second.mp4", mp4.substr(0, mp4.size() * 3 / 4), 0, nullptr},
+      {"noise-for-pictures.mp4", scrambled, 1, "no frame"},
+      {"cut-in-half.webm", webm.substr(0, webm.size() / 2), 0, nullptr},
+      {"first-bytes-only.mov", mp4.substr(0, 40), 1, "the file holds no video"},
+      {"declaring-60000x60000.mp4", WithAvcSize(mp4, 60000, 60000), 1, "megapixels"},
+      {"declaring-8000x8000.mp4", WithAvcSize(mp4, 8000, 8000), 1, "its decode would take"},
+      {"declaring-2000x1500.mp4", WithAvcSize(mp4, 2000, 1500), 1, "frame size differs"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TempFolder folder;
+    folder.write(std::string("videos/") + row.name, row.bytes);
+    std::filesystem::create_directory(folder.path() / "videos/ThumbNails");
+    unattended_run::Options options;
+    if (!kAddressSanitizer) options.addressSpace = kAddressSpaceBytes;
+    const auto errorsFile = folder.path() / "errors.txt";
+    const Outcome run{
+        unattended_run::Finish(unattended_run::Start({TESSELET_EXECUTABLE, "--all-media",
+                                                      (folder.path() / "videos").string() + "/"},
+                                                     errorsFile, options),
+                               kPatience),
+        TempFolder::read(errorsFile)};
+    ASSERT_TRUE(run.ended) << "still running after " << kPatience.count() << " s";
+    EXPECT_EQ(run.signal, 0) << run.errors;
+    EXPECT_EQ(run.status, row.status) << run.errors;
+    if (row.why) {
+      EXPECT_NE(run.errors.find(row.name), std::string::npos) << run.errors;
+      EXPECT_NE(run.errors.find(row.why), std::string::npos) << run.errors;
+    }
+    const std::string base(row.name, std::strchr(row.name, '.'));
+    EXPECT_EQ(
+        std::filesystem::exists(folder.path() / "videos/ThumbNails" / ("thumb" + base + ".jpg")),
+        row.status == 0);
+    if (!kAddressSanitizer) {
+      EXPECT_LT(run.peakKilobytes, kMaxResidentKilobytes);
+    }
+  }
+}

@@ -91,6 +91,10 @@ TEST(TesseletEndToEnd, RefusalsSayWhyWriteNothingAndExitWithTwo) {
     std::vector<std::pair<QString, QString>> variables = {};
   } rows[] = {
       {"no argument", {}, "Tesselet: This application requires Orvale to Run"},
+      {"the word for every kind and no folder after it",
+       {"--all-media", ""},
+       "Tesselet: This application requires Orvale to Run"},
+      {"the word alone is a folder's name", {"--all-media"}, "Bad directory: "},
       {"no ThumbNails folder",
        {QString::fromStdString(photos.withSlash())},
        "Bad directory: The destination path specified for the thumbnails is not valid."},
