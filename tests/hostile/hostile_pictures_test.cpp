@@ -193,6 +193,7 @@ TEST(HostilePictures, VideosGetAThumbnailOrAClearMessageWithinTheBound) {
       {"first-bytes-only.mov", mp4.substr(0, 40), 1, "the file holds no video"},
       {"declaring-60000x60000.mp4", WithAvcSize(mp4, 60000, 60000), 1, "megapixels"},
       {"declaring-8000x8000.mp4", WithAvcSize(mp4, 8000, 8000), 1, "its decode would take"},
+      {"declaring-64x48.mp4", WithAvcSize(mp4, 64, 48), 1, "no frame"},
       {"declaring-2000x1500.mp4", WithAvcSize(mp4, 2000, 1500), 1, "frame size differs"},
   };
   for (const auto& row : rows) {
