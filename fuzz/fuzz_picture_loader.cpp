@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = "/proc/self/fd/" + std::to_string(file.get());
   const auto& request = kRequests[size % 3];
   try {
-    imaging::reading::PictureLoader loader(path);
+    // Videos too, as photos and videos of every kind are read.
+    imaging::reading::PictureLoader loader(path, true);
     if (loader.Width() <= 0 || loader.Height() <= 0) std::abort();
     const imaging::pixels::StdPicture picture = loader.Load(request[0], request[1]);
     if (picture.Bitmap() == nullptr || picture.Width() != loader.Width() ||

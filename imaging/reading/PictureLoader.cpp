@@ -69,7 +69,7 @@ bool IsHeif(const std::uint8_t* bytes, std::size_t size) {
 
 }  // namespace
 
-PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
+PictureLoader::PictureLoader(const std::string& aFilePath, bool readVideos) : path_(aFilePath) {
   // A decode that must hold more than it first reserved (a progressive
   // JPEG read past its DC scans) gives back its share before it waits.
   DecodeLimits limits{kMaxPixels, kMaxDecodeBytes, kSmallDecodeBytes,
@@ -83,7 +83,7 @@ PictureLoader::PictureLoader(const std::string& aFilePath) : path_(aFilePath) {
   // than a picture file may be.
   std::uint8_t head[12];
   bool matroska = false;
-  if (VideoFrameDecoder::IsVideo(head, ReadHead(file, head, sizeof head), matroska)) {
+  if (readVideos && VideoFrameDecoder::IsVideo(head, ReadHead(file, head, sizeof head), matroska)) {
     decoder_ =
         std::make_unique<VideoFrameDecoder>(std::move(file), fileBytes, matroska, path_, limits);
   } else {

@@ -53,7 +53,9 @@ class PictureLoader {
   // kWaitingResultBytes for finished pictures.
   static MemoryPool& DecodeMemory();
 
-  explicit PictureLoader(const std::string& aFilePath);
+  // Videos are read (their frame at 1 second) only when asked for: a file
+  // named as a picture that holds a video is otherwise refused as before.
+  explicit PictureLoader(const std::string& aFilePath, bool readVideos = false);
   ~PictureLoader();
   PictureLoader(const PictureLoader&) = delete;
   PictureLoader& operator=(const PictureLoader&) = delete;

@@ -90,9 +90,10 @@ void cThumbnail::CreateFromFile(const std::string& aFilePath) const {
   WriteCanvas(RenderFile(aFilePath));
 }
 
-std::unique_ptr<pixels::DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath) const {
+std::unique_ptr<pixels::DibBitmap> cThumbnail::RenderFile(const std::string& aFilePath,
+                                                          bool readVideos) const {
   CheckBox();
-  reading::PictureLoader loader(aFilePath);
+  reading::PictureLoader loader(aFilePath, readVideos);
   const pixels::PixelSize decode = DecodeSize(loader.Width(), loader.Height());
   const pixels::StdPicture picture = loader.Load(decode.Width, decode.Height);
   return RenderCanvas(picture);

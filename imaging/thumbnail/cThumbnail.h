@@ -56,8 +56,10 @@ class cThumbnail {
   // yet. A JPEG is decoded only as finely as the thumbnail needs. Objects of
   // their own may render on several threads at once when BackColor is a
   // plain colour: a system colour is looked up in the desktop's palette,
-  // which only the window thread may read.
-  std::unique_ptr<pixels::DibBitmap> RenderFile(const std::string& aFilePath) const;
+  // which only the window thread may read. A video's frame is read when
+  // readVideos says so (PictureLoader).
+  std::unique_ptr<pixels::DibBitmap> RenderFile(const std::string& aFilePath,
+                                                bool readVideos = false) const;
 
   // The smallest decode (as shown) RenderFile makes the thumbnail of a
   // width x height picture from.

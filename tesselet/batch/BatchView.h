@@ -18,6 +18,8 @@ struct ThumbnailSettings {
   std::uint32_t backColor = 0xFFFFFF;
   bool forcedDimensions = false;
   ThumbnailType type = ThumbnailType::kJpeg;
+  // Photos and videos of every kind were asked for: videos are read.
+  bool allMedia = false;
 };
 
 // What the batch needs of its window: the thumbnails folder's text, the

@@ -21,6 +21,9 @@ struct DecodeSettings {
   std::string thumbnailsFolder;
   ThumbnailType type = ThumbnailType::kJpeg;
   std::string webFolder;
+  // Whether videos are read (photos and videos of every kind asked for).
+  // A picture's outputs do not depend on it, so its records leave it out.
+  bool allMedia = false;
 
   bool operator==(const DecodeSettings&) const = default;
 };

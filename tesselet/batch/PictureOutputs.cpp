@@ -63,12 +63,12 @@ PictureOutputs RenderOutputs(const DecodeSettings& settings, const std::string& 
     if (outputs.current) return outputs;
   }
   if (!settings.webCopies) {
-    if (settings.thumbnail) outputs.thumbnail = thumbnail.RenderFile(sourcePath);
+    if (settings.thumbnail) outputs.thumbnail = thumbnail.RenderFile(sourcePath, settings.allMedia);
     return outputs;
   }
   if (settings.thumbnail) thumbnail.CheckBox();
   // The loader, and the memory it holds, lasts until everything is made.
-  imaging::reading::PictureLoader loader(sourcePath);
+  imaging::reading::PictureLoader loader(sourcePath, settings.allMedia);
   imaging::pixels::PixelSize decode =
       imaging::thumbnail::WebCopies::DecodeSize(loader.Width(), loader.Height());
   if (settings.thumbnail) {

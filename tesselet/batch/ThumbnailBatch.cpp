@@ -36,6 +36,7 @@ DecodeSettings ThumbnailBatch::ForDecoding(const ThumbnailSettings& settings) co
   decode.thumbnail = thumbnails_;
   decode.webCopies = !webFolder_.empty();
   decode.webFolder = webFolder_;
+  decode.allMedia = settings.allMedia;
   if (thumbnails_) {
     decode.thumbnailsFolder = settings.thumbnailsFolder;
     decode.type = settings.type;

@@ -309,6 +309,7 @@ ThumbnailSettings frmThumbs::currentSettings() const {
   settings.type = optType[0].isChecked()   ? ThumbnailType::kBitmap
                   : optType[1].isChecked() ? ThumbnailType::kJpeg
                                            : ThumbnailType::kNone;
+  settings.allMedia = allMedia_;
   return settings;
 }
 

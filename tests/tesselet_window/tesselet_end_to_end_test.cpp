@@ -270,6 +270,8 @@ TEST(TesseletEndToEnd, PhotosAndVideosOfEveryKindOnlyWhenAskedUprightAndMadeOnce
   test_videos::Rotated(scratch.path() / "upright.mp4", photos.path() / "turned.mp4", 90);
   test_videos::Concatenated(photos.path() / "clip.webm", "color=c=green:s=96x64:r=25:d=1",
                             "color=c=blue:s=96x64:r=25:d=1", "libvpx-vp9");
+  // A video named as a picture is read as one only when videos are asked for.
+  photos.write("moving.jpg", TempFolder::read(photos.path() / "clip.webm"));
   // What ffmpeg itself shows at 1 second, turned as its players turn it.
   test_videos::Ffmpeg("-ss 1 -i \"" + (photos.path() / "turned.mp4").string() +
                       "\" -frames:v 1 \"" + (scratch.path() / "shown.png").string() + "\"");
@@ -279,7 +281,9 @@ TEST(TesseletEndToEnd, PhotosAndVideosOfEveryKindOnlyWhenAskedUprightAndMadeOnce
   std::filesystem::create_directory(web);
 
   const Finished pictures = RunTesselet({QString::fromStdString(photos.withSlash())}, {});
-  EXPECT_EQ(pictures.status, 0) << pictures.errors;
+  EXPECT_EQ(pictures.status, 1) << pictures.errors;
+  EXPECT_TRUE(Contains(pictures.errors, "moving.jpg (the file is not a JPEG"))
+      << "a video is not read without the word: " << pictures.errors;
   EXPECT_EQ(Names(thumbs), std::vector<std::string>{"thumba.jpg"})
       << "without the word, today's pictures alone";
   EXPECT_EQ(Names(web / "2048"), std::vector<std::string>{"a.jpg.jpg"});
@@ -289,11 +293,11 @@ TEST(TesseletEndToEnd, PhotosAndVideosOfEveryKindOnlyWhenAskedUprightAndMadeOnce
   EXPECT_EQ(every.status, 0) << every.errors;
   EXPECT_EQ(Names(thumbs),
             (std::vector<std::string>{"thumba.jpg", "thumbalpha.jpg", "thumbclip.jpg", "thumbh.jpg",
-                                      "thumbp.jpg", "thumbturned.jpg"}));
+                                      "thumbmoving.jpg", "thumbp.jpg", "thumbturned.jpg"}));
   for (const char* side : {"240", "1024", "2048"}) {
     EXPECT_EQ(Names(web / side),
               (std::vector<std::string>{"a.jpg.jpg", "alpha.png.jpg", "clip.webm.jpg", "h.HEIC.jpg",
-                                        "p.webp.jpg", "turned.mp4.jpg"}))
+                                        "moving.jpg.jpg", "p.webp.jpg", "turned.mp4.jpg"}))
         << side;
   }
   const auto copy = [&](const char* name) { return web / "2048" / name; };
