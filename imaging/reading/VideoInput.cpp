@@ -14,9 +14,7 @@ extern "C" {
 namespace imaging::reading {
 
 VideoInput::VideoInput(platform::FileDescriptor file, std::int64_t fileBytes)
-    : file_(std::move(file)),
-      fileBytes_(fileBytes),
-      deadline_(std::chrono::steady_clock::now() + kDeadline) {
+    : file_(std::move(file)), fileBytes_(fileBytes) {
   // libavformat may replace the buffer, so it is handed over and freed
   // through the context.
   auto* buffer = static_cast<std::uint8_t*>(av_malloc(kBufferBytes));
@@ -31,6 +29,11 @@ VideoInput::~VideoInput() = default;
 void VideoInput::ContextDeleter::operator()(AVIOContext* context) const {
   av_freep(&context->buffer);
   avio_context_free(&context);
+}
+
+void VideoInput::AllowReading(std::int64_t bytes) {
+  allowed_ = bytesRead_ + bytes;
+  deadline_ = std::chrono::steady_clock::now() + kDeadline;
 }
 
 bool VideoInput::PastDeadline() {

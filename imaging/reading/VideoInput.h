@@ -24,15 +24,17 @@ class VideoInput {
   // The reading buffer libavformat fills.
   static constexpr int kBufferBytes = 64 << 10;
 
-  // Takes the open file of fileBytes bytes; the clock starts now, and
-  // nothing may be read until AllowReading.
+  // Takes the open file of fileBytes bytes; nothing may be read until
+  // AllowReading.
   VideoInput(platform::FileDescriptor file, std::int64_t fileBytes);
   ~VideoInput();
   VideoInput(const VideoInput&) = delete;
   VideoInput& operator=(const VideoInput&) = delete;
 
-  // Lets the reader read `bytes` more than it has read so far.
-  void AllowReading(std::int64_t bytes) { allowed_ = bytesRead_ + bytes; }
+  // Lets the reader read `bytes` more than it has read so far, within the
+  // deadline from now: the time a load waited for memory in between is not
+  // counted against it.
+  void AllowReading(std::int64_t bytes);
   std::int64_t BytesRead() const { return bytesRead_; }
 
   // nullptr when memory ran out.
