@@ -1,6 +1,9 @@
 #include "imaging/reading/HeifPictureDecoder.h"
 
 #include <QImage>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 
 #include "imaging/reading/FramePainter.h"
 #include "imaging/reading/PictureErrors.h"
@@ -34,6 +37,14 @@ struct OptionsDeleter {
 };
 
 }  // namespace
+
+bool HeifPictureDecoder::IsHeif(const std::uint8_t* bytes, std::size_t size) {
+  if (size < 12 || std::memcmp(bytes + 4, "ftyp", 4) != 0) return false;
+  static constexpr const char* kBrands[] = {"heic", "heix", "heim", "heis", "hevc",
+                                            "hevx", "mif1", "msf1", "heif"};
+  return std::any_of(std::begin(kBrands), std::end(kBrands),
+                     [&](const char* brand) { return std::memcmp(bytes + 8, brand, 4) == 0; });
+}
 
 HeifPictureDecoder::HeifPictureDecoder(const std::uint8_t* data, std::size_t size,
                                        const std::string& path, const DecodeLimits& limits)

@@ -28,6 +28,11 @@ class HeifPictureDecoder final : public PictureDecoder {
                      const DecodeLimits& limits);
   ~HeifPictureDecoder() override;
 
+  // Whether the bytes start an ISO media file whose first box names a HEIF
+  // brand of still pictures (HEVC-coded, or any coding); AVIF's brands are
+  // not among them.
+  static bool IsHeif(const std::uint8_t* bytes, std::size_t size);
+
   PictureFormat Format() const override { return PictureFormat::Heif; }
   std::int32_t StoredWidth() const override { return width_; }
   std::int32_t StoredHeight() const override { return height_; }

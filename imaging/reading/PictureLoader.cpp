@@ -57,16 +57,6 @@ bool StartsWith(const std::uint8_t* bytes, std::size_t size, const char* magic,
   return size >= length && std::memcmp(bytes, magic, length) == 0;
 }
 
-// An ISO media file whose first box names a HEIF brand of still pictures
-// (HEVC-coded, or any coding); AVIF's brands are not among them.
-bool IsHeif(const std::uint8_t* bytes, std::size_t size) {
-  if (size < 12 || std::memcmp(bytes + 4, "ftyp", 4) != 0) return false;
-  static constexpr const char* kBrands[] = {"heic", "heix", "heim", "heis", "hevc",
-                                            "hevx", "mif1", "msf1", "heif"};
-  return std::any_of(std::begin(kBrands), std::end(kBrands),
-                     [&](const char* brand) { return std::memcmp(bytes + 8, brand, 4) == 0; });
-}
-
 }  // namespace
 
 PictureLoader::PictureLoader(const std::string& aFilePath, bool readVideos) : path_(aFilePath) {
@@ -121,7 +111,7 @@ void PictureLoader::ChooseDecoder(const DecodeLimits& limits) {
   } else if (size_ >= 12 && StartsWith(bytes, size_, "RIFF", 4) &&
              std::memcmp(bytes + 8, "WEBP", 4) == 0) {
     decoder_ = std::make_unique<WebPPictureDecoder>(bytes, size_, path_, limits);
-  } else if (IsHeif(bytes, size_)) {
+  } else if (HeifPictureDecoder::IsHeif(bytes, size_)) {
     decoder_ = std::make_unique<HeifPictureDecoder>(bytes, size_, path_, limits);
   } else {
     throw PictureErrors::InvalidPicture(

@@ -13,6 +13,7 @@ extern "C" {
 #include <iterator>
 
 #include "imaging/pixels/DibBitmap.h"
+#include "imaging/reading/HeifPictureDecoder.h"
 #include "imaging/reading/PictureErrors.h"
 
 namespace imaging::reading {
@@ -88,12 +89,9 @@ bool VideoFrameDecoder::IsVideo(const std::uint8_t* bytes, std::size_t size, boo
   matroska = size >= 4 && std::memcmp(bytes, "\x1A\x45\xDF\xA3", 4) == 0;
   if (matroska) return true;
   if (HasBox(bytes, size, "ftyp")) {
-    if (size < 12) return false;
     // Still pictures in an ISO media file: HEIF's brands and AVIF's.
-    static constexpr const char* kStillBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx",
-                                                   "mif1", "msf1", "heif", "avif", "avis"};
-    return std::none_of(std::begin(kStillBrands), std::end(kStillBrands),
-                        [&](const char* brand) { return std::memcmp(bytes + 8, brand, 4) == 0; });
+    return size >= 12 && !HeifPictureDecoder::IsHeif(bytes, size) &&
+           std::memcmp(bytes + 8, "avif", 4) != 0 && std::memcmp(bytes + 8, "avis", 4) != 0;
   }
   return HasBox(bytes, size, "moov") || HasBox(bytes, size, "mdat") ||
          HasBox(bytes, size, "wide") || HasBox(bytes, size, "free") || HasBox(bytes, size, "skip");

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "imaging/reading/PictureLoader.h"
+#include "imaging/reading/VideoFrameDecoder.h"
 #include "platform/RunTimeError.h"
 #include "tests/hostile/HostileCorpus.h"
 #include "tests/hostile/PictureWriters.h"
@@ -517,3 +518,77 @@ TEST(PictureLoader, DamagedFilesGiveAPictureOrAnErrorAndNothingElse) {
 }
 
 }  // namespace
+
+// Asked for, a video is told from a still picture by its first bytes alone.
+TEST(PictureLoader, FirstBytesTellAVideoFromAStillPicture) {
+  const struct {
+    const char* rule;
+    std::string head;
+    bool video;
+    bool matroska;
+  } rows[] = {
+      {"an MP4",
+       std::string("\0\0\0\x18"
+                   "ftypisom",
+                   12),
+       true, false},
+      {"a QuickTime file with its type box",
+       std::string("\0\0\0\x14"
+                   "ftypqt  ",
+                   12),
+       true, false},
+      {"a QuickTime file that starts with its movie",
+       std::string("\0\0\x10\0"
+                   "moov",
+                   8),
+       true, false},
+      {"... or with its data",
+       std::string("\0\0\0\x08"
+                   "mdat",
+                   8),
+       true, false},
+      {"... or with padding",
+       std::string("\0\0\0\x08"
+                   "wide",
+                   8),
+       true, false},
+      {"... or free space",
+       std::string("\0\0\0\x08"
+                   "free",
+                   8),
+       true, false},
+      {"a Matroska or WebM file", std::string("\x1A\x45\xDF\xA3\x01", 5), true, true},
+      {"a HEIC photo",
+       std::string("\0\0\0\x18"
+                   "ftypheic",
+                   12),
+       false, false},
+      {"a HEIF photo of any coding",
+       std::string("\0\0\0\x18"
+                   "ftypmif1",
+                   12),
+       false, false},
+      {"an AVIF photo",
+       std::string("\0\0\0\x18"
+                   "ftypavif",
+                   12),
+       false, false},
+      {"a type box with no brand",
+       std::string("\0\0\0\x08"
+                   "ftyp",
+                   8),
+       false, false},
+      {"a JPEG", std::string("\xFF\xD8\xFF\xE0", 4), false, false},
+      {"a box of another type",
+       std::string("\0\0\0\x08"
+                   "uuid",
+                   8),
+       false, false},
+  };
+  for (const auto& row : rows) {
+    bool matroska = !row.matroska;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(row.head.data());
+    EXPECT_EQ(VideoFrameDecoder::IsVideo(bytes, row.head.size(), matroska), row.video) << row.rule;
+    EXPECT_EQ(matroska, row.matroska) << row.rule;
+  }
+}
