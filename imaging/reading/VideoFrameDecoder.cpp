@@ -4,6 +4,7 @@ extern "C" {
 #include <libavutil/display.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libswscale/swscale.h>
 }
 
@@ -34,17 +35,28 @@ constexpr AVCodecID kCodings[] = {AV_CODEC_ID_H264,  AV_CODEC_ID_HEVC,  AV_CODEC
 constexpr std::int64_t kReferencePixels = std::int64_t{4096} * 2304 * 6;
 constexpr std::int64_t kWorkingFrames = 3;
 constexpr std::int64_t kBytesPerFramePixel = 3;
-// What the demuxer holds per byte of header it read: a sample table's 4
-// bytes a sample become an index entry of 24 and a size of 4.
-constexpr std::int64_t kIndexBytesPerHeaderByte = 7;
+// What the demuxer holds per byte of header it read: a table of 4 bytes a
+// sample becomes a table of its own.
+constexpr std::int64_t kTableBytesPerHeaderByte = 2;
+// The largest block libav may allocate at once. A header can declare a
+// count of samples of one size without listing them, and the demuxer would
+// make an index entry for each; refused past this, a video of a few
+// kilobytes never asks for gigabytes. The index of a ten-hour video of 60
+// frames a second takes 52 MB, and the frames a decode is let hold are
+// smaller still.
+constexpr std::size_t kMaxBlockBytes = std::size_t{64} << 20;
 
-// libav's own messages would go to standard error beside ours; its errors
-// come out in our messages instead.
-void QuietLibrary() {
-  struct Quiet {
-    Quiet() { av_log_set_level(AV_LOG_QUIET); }
+// Set once for the process: libav's own messages would go to standard
+// error beside ours (its errors come out in our messages instead), and its
+// largest block is bounded.
+void SetUpLibrary() {
+  struct SetUp {
+    SetUp() {
+      av_log_set_level(AV_LOG_QUIET);
+      av_max_alloc(kMaxBlockBytes);
+    }
   };
-  static const Quiet quiet;
+  static const SetUp setUp;
 }
 
 std::string ErrorText(int error) {
@@ -103,7 +115,7 @@ VideoFrameDecoder::VideoFrameDecoder(platform::FileDescriptor file, std::int64_t
                                      bool matroska, const std::string& path,
                                      const DecodeLimits& limits)
     : path_(path), limits_(limits) {
-  QuietLibrary();
+  SetUpLibrary();
   input_ = std::make_unique<VideoInput>(std::move(file), fileBytes);
   if (input_->Context() == nullptr) throw PictureErrors::OutOfMemory(path_);
   AVFormatContext* format = avformat_alloc_context();
@@ -121,7 +133,13 @@ VideoFrameDecoder::VideoFrameDecoder(platform::FileDescriptor file, std::int64_t
   const int opened = avformat_open_input(&format, nullptr, kind, nullptr);
   if (opened < 0) RaiseReadError(opened, "the video's header cannot be read");
   format_.reset(format);
-  headerBytes_ = input_->BytesRead();
+  // What reading the header left held: its tables and the index built from
+  // them.
+  headerBytes_ = kTableBytesPerHeaderByte * input_->BytesRead();
+  for (unsigned k = 0; k < format->nb_streams; ++k) {
+    headerBytes_ += std::int64_t{avformat_index_get_entries_count(format->streams[k])} *
+                    std::int64_t{sizeof(AVIndexEntry)};
+  }
   streamIndex_ = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   if (streamIndex_ < 0) throw PictureErrors::InvalidPicture(path_, "the file holds no video");
   const AVStream& stream = *format->streams[streamIndex_];
@@ -149,16 +167,17 @@ pixels::DecodeScale VideoFrameDecoder::ScaleFor(std::int32_t minWidth,
 std::int64_t VideoFrameDecoder::DecodeBytes(pixels::DecodeScale scale) const {
   const std::int64_t pixels = std::int64_t{width_} * height_;
   const std::int64_t references = std::clamp<std::int64_t>(kReferencePixels / pixels, 6, 16);
-  return kIndexBytesPerHeaderByte * headerBytes_ +
-         (references + kWorkingFrames) * kBytesPerFramePixel * pixels +
+  return headerBytes_ + (references + kWorkingFrames) * kBytesPerFramePixel * pixels +
          pixels::DibBitmap::StrideFor(pixels::ScaledSide(width_, scale)) *
              std::int64_t{pixels::ScaledSide(height_, scale)};
 }
 
 void VideoFrameDecoder::RaiseReadError(int error, const char* what) const {
-  if (error == AVERROR(ENOMEM)) throw PictureErrors::OutOfMemory(path_);
   std::string why = what;
-  if (input_->Exhausted()) {
+  if (error == AVERROR(ENOMEM)) {
+    // Most likely a block past kMaxBlockBytes that the file asked for.
+    why += ": it asks for more memory than a video may take";
+  } else if (input_->Exhausted()) {
     why += ": it takes more reading than a video may";
   } else {
     why += ": " + ErrorText(error);

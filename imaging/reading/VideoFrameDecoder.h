@@ -56,7 +56,7 @@ class VideoFrameDecoder final : public PictureDecoder {
 
   // 1/1, 1/2, 1/4 or 1/8: the frame is scaled to it as it is converted.
   pixels::DecodeScale ScaleFor(std::int32_t minWidth, std::int32_t minHeight) const override;
-  // What the demuxer took for the header's index, the frames the decoder
+  // What the demuxer holds of the header (its tables and index), the frames the decoder
   // may hold (the reference frames a coding allows at the size, at 3
   // bytes a pixel: 4:2:0 of 10 or 12 bits, or 4:4:4 of 8), and ours of the
   // picture at the scale.
