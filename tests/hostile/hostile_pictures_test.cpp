@@ -19,10 +19,11 @@ namespace {
 // The most resident memory the thumbnail maker may reach on any input.
 constexpr long kMaxResidentKilobytes = 512 * 1024;
 // Address space the run is held to: room for the libraries, thread stacks
-// and allocator arenas a Qt program maps, so an allocation past the bound
+// and allocator arenas a Qt program maps (FFmpeg's libraries, for videos,
+// and those only they need map 99 MB of it), so an allocation past the bound
 // fails instead of succeeding. Under AddressSanitizer, which maps terabytes
 // of shadow memory, no cap is set and no memory figure is asserted.
-constexpr rlim_t kAddressSpaceBytes = rlim_t{768} << 20;
+constexpr rlim_t kAddressSpaceBytes = rlim_t{896} << 20;
 // A run that has not ended by then is taken for a hang.
 constexpr auto kPatience = std::chrono::seconds(60);
 
