@@ -138,8 +138,8 @@ export function takeBlocks(text, allMedia) {
 // A folder of every kind of file, in list order: a JPEG whose caption
 // carries markup, a PNG with transparency, a WebP, an iPhone's HEIC, an
 // H.264 video (red for its first second, blue after: its copies are the
-// blue frame at one second) and a .mov that is no video. Each made file has
-// its web copies and thumbnail as the thumbnail maker names them.
+// blue frame at one second) and a .mov that is no video. Their web copies
+// and thumbnails are the thumbnail maker's own (buildMediaPage).
 export const CAPTION = 'Boats at dawn, <b>not bold</b> </script><script>alert(4)</script> & "quoted"';
 export const mediaRows = [
   { name: 'Harbour with words.jpg', kind: 'picture', caption: CAPTION },
@@ -154,62 +154,47 @@ function ffmpeg(...args) {
   execFileSync('ffmpeg', ['-y', '-v', 'error', ...args], { stdio: ['ignore', 'pipe', 'pipe'] });
 }
 
-// Web copies (long side at most 2048, 1024 and 240, never enlarged) and
-// the thumbnail (within 50 x 50) of a picture, from an upright source.
-function copiesOf(folder, name, source) {
-  const fit = (most) => `scale=w='if(gte(iw,ih),min(iw,${most}),-2)':h='if(gte(iw,ih),-2,min(ih,${most}))'`;
-  const outputs = [...COPY_SIZES.map((size) => [size, path.join(folder, 'Web', String(size), name + '.jpg')]),
-    [50, path.join(folder, 'ThumbNails', thumbName(name))]];
-  outputs.forEach(([, file]) => fs.mkdirSync(path.dirname(file), { recursive: true }));
-  const graph = `[0:v]split=${outputs.length}${outputs.map((_, k) => `[in${k}]`).join('')};`
-    + outputs.map(([most], k) => `[in${k}]${fit(most)}[out${k}]`).join(';');
-  ffmpeg('-i', source, '-filter_complex', graph,
-    ...outputs.flatMap(([, file], k) => ['-map', `[out${k}]`, '-frames:v', '1', '-q:v', '3', file]));
-}
-
 export function makeMediaFolder(folder) {
   const work = fs.mkdtempSync(path.join(folder, '.work-'));
   const start = Date.UTC(2026, 5, 3, 9, 0, 0) / 1000;
   const colour = (hex, size) => ['-f', 'lavfi', '-i', `color=c=${hex}:s=${size}`];
   for (const [i, row] of mediaRows.entries()) {
-    const file = path.join(folder, row.name), source = path.join(work, `${i}.png`);
+    const file = path.join(folder, row.name);
     if (row.name.endsWith('.jpg')) {
       fs.writeFileSync(file, withDescription(jpegPicture(1200, 800, 200), row.caption));
-      ffmpeg('-i', file, source);
     } else if (row.name.endsWith('.png')) {
-      ffmpeg(...colour('0x20a040@0.5', '800x600'), '-vf', 'format=rgba', '-frames:v', '1', file);
-      ffmpeg(...colour('0x8fcf9f', '800x600'), '-frames:v', '1', source); // as drawn on white
+      ffmpeg('-f', 'lavfi', '-i', 'color=c=0x20a040@0.5:s=800x600,format=rgba', '-frames:v', '1', file);
     } else if (row.name.endsWith('.webp')) {
+      const source = path.join(work, 'w.png');
       fs.writeFileSync(path.join(work, 'w.jpg'), jpegPicture(900, 600, 40));
       ffmpeg('-i', path.join(work, 'w.jpg'), source);
       execFileSync('cwebp', ['-quiet', '-q', '80', source, '-o', file]);
     } else if (row.name.endsWith('.HEIC')) {
       fs.writeFileSync(path.join(work, 'h.jpg'), jpegPicture(1200, 900, 300));
-      ffmpeg('-i', path.join(work, 'h.jpg'), source);
       execFileSync('heif-enc', ['-q', '60', path.join(work, 'h.jpg'), '-o', file], { stdio: 'ignore' });
     } else if (row.kind === 'video') {
       ffmpeg(...colour('0xc03030', '640x360:r=25:d=1'), ...colour('0x3060c0', '640x360:r=25:d=1'),
         '-f', 'lavfi', '-i', 'sine=frequency=440:duration=2', '-filter_complex', '[0:v][1:v]concat=n=2:v=1:a=0[v]',
         '-map', '[v]', '-map', '2:a', '-c:v', 'libx264', '-pix_fmt', 'yuv420p', '-c:a', 'aac', '-movflags', '+faststart', file);
-      ffmpeg('-ss', '1', '-i', file, '-frames:v', '1', source);
     } else {
       fs.writeFileSync(file, 'This is a note, not a video.\n'.repeat(40));
     }
     fs.utimesSync(file, start + i * 60, start + i * 60);
-    if (row.kind !== 'unplayable') copiesOf(folder, row.name, source);
   }
   fs.rmSync(work, { recursive: true, force: true });
 }
 
-// The page of the media folder with every kind of file: the shipped
-// templates' blocks taken that way around the list, each picture with a
-// caption written as [name, caption], both escaped script strings.
+// The page of the media folder built as a user builds it: the real
+// slide show maker with every kind of file, web copies and thumbnails, the
+// real thumbnail maker waited for. The .mov that is no video makes the
+// thumbnail maker say so and exit 1, which the build passes on: the page,
+// copies and thumbnails of the others are made all the same.
 export function buildMediaPage(orvale, folder) {
-  const literal = (text) => '"' + JSON.stringify(text).slice(1, -1).replace(/</g, '\\u003C')
-    .replace(/\u2028/g, '\\u2028').replace(/\u2029/g, '\\u2029') + '"';
-  const list = mediaRows.map((row) => '\r\n' + (row.caption ? `[${literal(row.name)}, ${literal(row.caption)}]` : literal(row.name))).join(',');
-  const template = (name) => takeBlocks(fs.readFileSync(path.join(path.dirname(orvale), name), 'utf8'), true);
   const page = path.join(folder, 'Index.htm');
-  fs.writeFileSync(page, template('FirstPart.txt') + list + template('LastPart.txt'));
+  try {
+    execFileSync(orvale, ['--build', folder, '--all-media', '--web', '--thumbnails'], { stdio: ['ignore', 'pipe', 'pipe'] });
+  } catch (error) {
+    if (error.status !== 1 || !fs.existsSync(page)) throw error;
+  }
   return page;
 }
