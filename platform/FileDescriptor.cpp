@@ -27,6 +27,19 @@ ssize_t FileDescriptor::readSome(void* data, std::size_t size) const {
   }
 }
 
+ssize_t FileDescriptor::readAt(void* data, std::size_t size, off_t offset) const {
+  char* next = static_cast<char*>(data);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t part = ::pread(descriptor_, next + got, size - got, offset + off_t(got));
+    if (part < 0 && errno == EINTR) continue;
+    if (part < 0) return -1;
+    if (part == 0) break;
+    got += std::size_t(part);
+  }
+  return ssize_t(got);
+}
+
 bool FileDescriptor::writeAll(const void* data, std::size_t size) const {
   const char* next = static_cast<const char*>(data);
   while (size > 0) {

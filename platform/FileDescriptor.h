@@ -25,6 +25,10 @@ class FileDescriptor {
   // Reads up to `size` bytes, going on after interrupted calls: the count
   // read, 0 at the end of the file, -1 on failure.
   ssize_t readSome(void* data, std::size_t size) const;
+  // Reads `size` bytes from `offset` on, or as many as the file holds there,
+  // going on after short reads and interrupted calls and leaving the file's
+  // position where it was: the count read, -1 on failure.
+  ssize_t readAt(void* data, std::size_t size, off_t offset) const;
   // Writes every byte, going on after short writes and interrupted calls.
   bool writeAll(const void* data, std::size_t size) const;
   // Closes now. A file system may report a failed write only here, so a

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -19,14 +18,7 @@ constexpr int kMostSegmentsBefore = 16;
 
 bool ReadAt(const platform::FileDescriptor& file, std::uint8_t* data, std::size_t size,
             off_t offset) {
-  while (size > 0) {
-    const ssize_t got = ::pread(file.get(), data, size, offset);
-    if (got <= 0) return false;
-    data += got;
-    size -= std::size_t(got);
-    offset += got;
-  }
-  return true;
+  return file.readAt(data, size, offset) == ssize_t(size);
 }
 
 }  // namespace

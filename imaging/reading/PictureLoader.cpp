@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -73,7 +72,8 @@ PictureLoader::PictureLoader(const std::string& aFilePath, bool readVideos) : pa
   // than a picture file may be.
   std::uint8_t head[12];
   bool matroska = false;
-  if (readVideos && VideoFrameDecoder::IsVideo(head, ReadHead(file, head, sizeof head), matroska)) {
+  if (readVideos &&
+      VideoFrameDecoder::IsVideo(head, ReadStart(file, head, sizeof head), matroska)) {
     decoder_ =
         std::make_unique<VideoFrameDecoder>(std::move(file), fileBytes, matroska, path_, limits);
   } else {
@@ -164,21 +164,15 @@ platform::FileDescriptor PictureLoader::OpenFile(std::int64_t& fileBytes) const 
   return file;
 }
 
-std::size_t PictureLoader::ReadHead(const platform::FileDescriptor& file, std::uint8_t* head,
-                                    std::size_t size) const {
-  std::size_t got = 0;
-  while (got < size) {
-    const ssize_t part = ::pread(file.get(), head + got, size - got, off_t(got));
-    if (part == 0) break;
-    if (part < 0) {
-      if (errno == EINTR) continue;
-      throw platform::RunTimeError(
-          platform::kDeviceIoError, kPictureLoaderSource,
-          platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
-    }
-    got += std::size_t(part);
+std::size_t PictureLoader::ReadStart(const platform::FileDescriptor& file, std::uint8_t* data,
+                                     std::size_t size) const {
+  const ssize_t got = file.readAt(data, size, 0);
+  if (got < 0) {
+    throw platform::RunTimeError(
+        platform::kDeviceIoError, kPictureLoaderSource,
+        platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
   }
-  return got;
+  return std::size_t(got);
 }
 
 void PictureLoader::ReadFile(const platform::FileDescriptor& file, std::int64_t fileBytes) {
@@ -195,17 +189,7 @@ void PictureLoader::ReadFile(const platform::FileDescriptor& file, std::int64_t 
     throw PictureErrors::OutOfMemory(path_);
   }
   // A file that shrinks while it is read counts as what is there.
-  size_ = 0;
-  while (size_ < size) {
-    const ssize_t got = file.readSome(bytes_.get() + size_, size - size_);
-    if (got == 0) break;
-    if (got < 0) {
-      throw platform::RunTimeError(
-          platform::kDeviceIoError, kPictureLoaderSource,
-          platform::StandardDescription(platform::kDeviceIoError) + ": " + path_);
-    }
-    size_ += std::size_t(got);
-  }
+  size_ = ReadStart(file, bytes_.get(), size);
 }
 
 }  // namespace imaging::reading

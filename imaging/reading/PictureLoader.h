@@ -78,9 +78,9 @@ class PictureLoader {
  private:
   // Opens the file, only a regular one, and tells its size.
   platform::FileDescriptor OpenFile(std::int64_t& fileBytes) const;
-  // Reads up to size first bytes; the count read.
-  std::size_t ReadHead(const platform::FileDescriptor& file, std::uint8_t* head,
-                       std::size_t size) const;
+  // Reads the file's first `size` bytes, or all it has; the count read.
+  std::size_t ReadStart(const platform::FileDescriptor& file, std::uint8_t* data,
+                        std::size_t size) const;
   // Reads the whole file into bytes_ (a picture's: a video is never read whole).
   void ReadFile(const platform::FileDescriptor& file, std::int64_t fileBytes);
   void ChooseDecoder(const DecodeLimits& limits);

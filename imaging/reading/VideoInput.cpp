@@ -5,10 +5,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 namespace imaging::reading {
@@ -48,10 +45,7 @@ int VideoInput::Read(void* opaque, std::uint8_t* buffer, int size) {
     return AVERROR_EXIT;
   }
   const std::int64_t wanted = std::min<std::int64_t>(size, input.allowed_ - input.bytesRead_);
-  ssize_t got;
-  do {
-    got = ::pread(input.file_.get(), buffer, std::size_t(wanted), input.position_);
-  } while (got < 0 && errno == EINTR);
+  const ssize_t got = input.file_.readAt(buffer, std::size_t(wanted), off_t(input.position_));
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   input.position_ += got;
